@@ -104,6 +104,20 @@ public:
     // Writes Serialize() to the stream; on success clears `modified`. False when the stream refused a
     // byte (then `modified` is kept).
     bool SaveToStream(QIODevice& stream);
+    // Clears `modified`, hands Serialize() to `write` (returning true when every byte is stored) and
+    // sets `modified` again when it fails. A point stored meanwhile keeps the record modified, since
+    // SetPoint sets the flag after its cells.
+    template <class Write>
+    bool SaveSerialized(Write&& write) {
+        const bool wasModified = modified.exchange(false);
+        if (write(Serialize())) {
+            return true;
+        }
+        if (wasModified) {
+            modified = true;
+        }
+        return false;
+    }
 
     // A record read from record-file bytes that start after the magic. Refuses (nullptr, *error set
     // to "Wrong file format") a region count above 5, a comment length that is not positive or
