@@ -1,0 +1,44 @@
+// The program's command line: a table of commands, each in its own file, that run without a
+// display and without creating any GUI object.
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+#include <span>
+
+namespace cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 2; // bad usage, unreadable or unwritable file, wrong format
+
+struct Io {
+    QTextStream& out;
+    QTextStream& err;
+};
+
+// Runs one command; `args` are the words after the command's name.
+using Handler = int (*)(const QStringList& args, Io& io);
+
+struct Command {
+    const char* name;
+    const char* arguments; // shown after the name in the help
+    const char* help;      // one line
+    Handler run;
+};
+
+std::span<const Command> commands();
+
+// True when the first argument names a command or asks for help (or is any other word that is not
+// an option), so the command line handles it; false when the windows should start.
+bool isCommandLine(int argc, char** argv);
+
+// Runs the command line on the words after the program name.
+int run(const QStringList& args, Io& io);
+
+// run() on the process's arguments, standard output and standard error.
+int main(int argc, char** argv);
+
+void printHelp(QTextStream& out);
+
+} // namespace cli
