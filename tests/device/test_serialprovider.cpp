@@ -1,0 +1,174 @@
+#include "d2xxunit.h"
+#include "linkseq.h"
+#include "ptypair.h"
+#include "replies.h"
+#include "serialprovider.h"
+
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+using namespace zavo;
+using namespace testing_device;
+using Bytes = std::vector<std::uint8_t>;
+
+namespace {
+
+TEST(SerialNumberFromPath, StableShortAndSafe) {
+    EXPECT_EQ(serialNumberFromPath("/dev/ttyUSB0"), "devttyUSB0");
+    EXPECT_EQ(serialNumberFromPath("/dev/pts/3"), "devpts3");
+    const QString a = serialNumberFromPath("/dev/serial/by-id/usb-Maker_QM417_0001-if00-port0");
+    const QString b = serialNumberFromPath("/dev/serial/by-id/usb-Maker_QM417_0002-if00-port0");
+    EXPECT_EQ(a.size(), 15);
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a, serialNumberFromPath("/dev/serial/by-id/usb-Maker_QM417_0001-if00-port0"));
+    const QString odd = serialNumberFromPath("/./-/");
+    EXPECT_FALSE(odd.isEmpty());
+    for (const QString& s : {a, b, odd})
+        for (QChar c : s)
+            EXPECT_TRUE(c.isLetterOrNumber() && c.unicode() < 0x80) << s.toStdString();
+}
+
+TEST(SerialProvider, NamedPortThatDoesNotExistListsNoDevice) {
+    D2XXUnit::resetState();
+    D2XXUnit::setProvider(std::make_unique<SerialProvider>("/nonexistent/ttyQM"));
+    EXPECT_EQ(D2XXUnit::GetFTDeviceCount(), ft::OK);
+    EXPECT_EQ(D2XXUnit::deviceCount, 0u);
+    EXPECT_EQ(D2XXUnit::Open_USB_Device_By_Device_Description("QM417"), ft::DEVICE_NOT_FOUND);
+    EXPECT_NE(D2XXUnit::GetQueueStatus(), ft::OK); // nothing is open
+}
+
+// Qt's port notifiers need the main thread to be Qt's own (the program has its application object).
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "test_device";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
+}
+
+class SerialOnPty : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ensureApplication(); }
+    void SetUp() override {
+        ASSERT_TRUE(pty.ok());
+        D2XXUnit::resetState();
+        D2XXUnit::setProvider(std::make_unique<SerialProvider>(QString::fromStdString(pty.slavePath())));
+    }
+    void TearDown() override { D2XXUnit::setProvider(nullptr); }
+
+    // The connection steps of the acquisition thread up to the open device.
+    void openAndConfigure() {
+        ASSERT_EQ(D2XXUnit::Open_USB_Device_By_Device_Description("QM417"), ft::OK);
+        D2XXUnit::baudRate = 115200;
+        D2XXUnit::wordLength = ft::BITS_8;
+        D2XXUnit::stopBits = ft::STOP_BITS_1;
+        D2XXUnit::parity = ft::PARITY_NONE;
+        D2XXUnit::flowControl = ft::FLOW_NONE;
+        EXPECT_EQ(D2XXUnit::ResetDevice(), ft::OK);
+        EXPECT_EQ(D2XXUnit::SetDataCharacteristics(), ft::OK);
+        EXPECT_EQ(D2XXUnit::SetBaudRate(), ft::OK);
+        EXPECT_EQ(D2XXUnit::SetFlowControl(), ft::OK);
+        EXPECT_EQ(D2XXUnit::SetTimeouts(100, 100), ft::OK);
+    }
+
+    // Waits (generously) until the driver holds at least n bytes.
+    void waitForQueue(ft::Dword n) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (std::chrono::steady_clock::now() < until) {
+            ASSERT_EQ(D2XXUnit::GetQueueStatus(), ft::OK);
+            if (D2XXUnit::rxQueueLength >= n)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        FAIL() << "the bytes did not arrive";
+    }
+
+    PtyPair pty;
+};
+
+TEST_F(SerialOnPty, NamedPortIsTheOneApparatus) {
+    EXPECT_EQ(D2XXUnit::GetFTDeviceCount(), ft::OK);
+    EXPECT_EQ(D2XXUnit::deviceCount, 1u);
+    EXPECT_EQ(D2XXUnit::CreateDeviceInfoList(), ft::OK);
+    EXPECT_EQ(D2XXUnit::GetDeviceInfoList(), ft::OK);
+    ASSERT_EQ(D2XXUnit::deviceInfoList.size(), 1u);
+    EXPECT_STREQ(D2XXUnit::deviceInfoList[0].Description, "QM417");
+    EXPECT_EQ(D2XXUnit::GetFTDeviceSerialNo(0), ft::OK);
+    EXPECT_EQ(D2XXUnit::serialNumber,
+              serialNumberFromPath(QString::fromStdString(pty.slavePath())).toStdString());
+    EXPECT_EQ(D2XXUnit::GetFTDeviceSerialNo(1), ft::DEVICE_NOT_FOUND);
+}
+
+TEST_F(SerialOnPty, HandshakeAndReplies) {
+    openAndConfigure();
+    ASSERT_TRUE(writeHandshakeRequest());
+    EXPECT_EQ(pty.receive(3), (Bytes{'T', 0x00, 0x32}));
+    ASSERT_TRUE(pty.send({'O', 0x06}));
+    EXPECT_TRUE(readHandshakeAck());
+
+    ASSERT_TRUE(pty.send({'W', '0', '3', '8', '4'}));
+    waitForQueue(5);
+    EXPECT_EQ(D2XXUnit::rxQueueLength, 5u);
+    ASSERT_EQ(D2XXUnit::ReadDevice(1), 1u);
+    EXPECT_EQ(D2XXUnit::readBuffer[0], 'W');
+    EXPECT_EQ(readPositionReply(), 900);
+}
+
+TEST_F(SerialOnPty, ShortReadReturnsWhatArrivedAfterTheTimeout) {
+    openAndConfigure();
+    ASSERT_TRUE(pty.send({'0', '1', '8', '6'}));
+    waitForQueue(4);
+    EXPECT_EQ(D2XXUnit::ReadDevice(6), 4u);
+    EXPECT_EQ(D2XXUnit::lastIoStatus, ft::OK);
+    EXPECT_EQ(D2XXUnit::ReadDevice(1), 0u); // nothing: the time-out passes, still OK
+    EXPECT_EQ(D2XXUnit::lastIoStatus, ft::OK);
+}
+
+TEST_F(SerialOnPty, ReadWaitsForBytesThatArriveLater) {
+    openAndConfigure();
+    D2XXUnit::SetTimeouts(10000, 100); // generous: the read ends as soon as the bytes are there
+    std::thread peer([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        pty.send({'1', '2'});
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        pty.send({'3'});
+    });
+    const ft::Dword got = D2XXUnit::ReadDevice(3);
+    peer.join();
+    EXPECT_EQ(got, 3u);
+    EXPECT_EQ(D2XXUnit::lastIoStatus, ft::OK);
+    EXPECT_EQ(Bytes(D2XXUnit::readBuffer.begin(), D2XXUnit::readBuffer.begin() + 3), (Bytes{'1', '2', '3'}));
+}
+
+TEST_F(SerialOnPty, HangUpMakesQueueStatusAndReadsFail) {
+    openAndConfigure();
+    EXPECT_EQ(D2XXUnit::GetQueueStatus(), ft::OK);
+    pty.closeMaster();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    ft::Status status = ft::OK;
+    while (status == ft::OK && std::chrono::steady_clock::now() < until)
+        status = D2XXUnit::GetQueueStatus();
+    EXPECT_NE(status, ft::OK);
+    EXPECT_EQ(D2XXUnit::ReadDevice(1), 0u);
+    EXPECT_NE(D2XXUnit::lastIoStatus, ft::OK);
+    EXPECT_FALSE(writeHandshakeRequest());
+    EXPECT_EQ(D2XXUnit::CloseDevice(), ft::OK);
+}
+
+TEST_F(SerialOnPty, CloseAndOpenAgain) {
+    openAndConfigure();
+    EXPECT_EQ(D2XXUnit::CloseDevice(), ft::OK);
+    EXPECT_NE(D2XXUnit::GetQueueStatus(), ft::OK); // the old handle is gone
+    EXPECT_EQ(D2XXUnit::CloseDevice(), ft::INVALID_HANDLE);
+    openAndConfigure();
+    ASSERT_TRUE(pty.send({0x03}));
+    waitForQueue(1);
+    EXPECT_EQ(D2XXUnit::ReadDevice(1), 1u);
+    EXPECT_EQ(D2XXUnit::readBuffer[0], 0x03);
+}
+
+} // namespace
