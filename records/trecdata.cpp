@@ -252,7 +252,10 @@ std::int32_t trecdata::ViewSpan() const {
 }
 
 std::int32_t trecdata::ZoomXLimit() const {
-    const std::int32_t span = ViewSpan();
+    return ZoomXLimitForSpan(ViewSpan());
+}
+
+std::int32_t trecdata::ZoomXLimitForSpan(std::int32_t span) {
     if (span >= 1200) {
         return 2;
     }

@@ -168,7 +168,9 @@ public:
     std::int32_t ViewFirstCell() const; // `from` rounded down to a whole degree
     std::int32_t ViewPhase() const;     // from - ViewFirstCell(), 0..19
     std::int32_t ViewSpan() const;      // `to` rounded up to a whole degree - ViewFirstCell() + 1
-    std::int32_t ZoomXLimit() const;    // 0, 1 or 2 horizontal zoom steps
+    std::int32_t ZoomXLimit() const;    // ZoomXLimitForSpan(ViewSpan())
+    // Horizontal zoom steps the main window offers for a view span: 2 from 1200 on, 1 above 600.
+    static std::int32_t ZoomXLimitForSpan(std::int32_t span);
 
     // ---- Settings ----
     // 0: automatic range from the highest averaged value of the current region; 1..10 fixed full
