@@ -1,88 +1,79 @@
 #include "deviceconfig.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace zavo {
 
 namespace {
 
-// Little-endian field access over the 64-byte form.
-class LeReader {
-public:
-    explicit LeReader(std::span<const std::uint8_t, DeviceConfig::size> b) : b_(b) {}
-    std::uint8_t u8(std::size_t at) const { return b_[at]; }
-    std::uint16_t u16(std::size_t at) const { return static_cast<std::uint16_t>(b_[at] | (b_[at + 1] << 8)); }
-    std::int16_t i16(std::size_t at) const { return static_cast<std::int16_t>(u16(at)); }
-    std::int32_t i32(std::size_t at) const {
-        return static_cast<std::int32_t>(static_cast<std::uint32_t>(u16(at)) |
-                                         (static_cast<std::uint32_t>(u16(at + 2)) << 16));
+// Every field with its byte offset in the 64-byte form, in one list for both directions.
+template <typename Config, typename Visit>
+void forEachField(Config& c, Visit&& visit) {
+    visit(0, c.offset);
+    visit(2, c.armPosition);
+    visit(4, c.armPositionCopy);
+    visit(6, c.armMin);
+    visit(8, c.armMax);
+    visit(10, c.countingTime);
+    visit(12, c.angularStep);
+    visit(14, c.hvSetting);
+    visit(15, c.roiCount);
+    for (std::size_t i = 0; i < c.roiRanges.size(); ++i) {
+        visit(16 + 4 * i, c.roiRanges[i].start);
+        visit(18 + 4 * i, c.roiRanges[i].end);
     }
-    template <std::size_t N>
-    std::array<std::uint8_t, N> bytes(std::size_t at) const {
-        std::array<std::uint8_t, N> out{};
-        std::copy_n(b_.begin() + static_cast<std::ptrdiff_t>(at), N, out.begin());
-        return out;
-    }
+    visit(36, c.filterThickness);
+    visit(42, c.rangeMode);
+    visit(43, c.radiatorSelection);
+    visit(44, c.filterSelection);
+    visit(45, c.detectorPosition);
+    visit(46, c.scalarCountTime);
+    visit(50, c.hvLimit);
+    visit(51, c.hvLimitEnabled);
+    visit(52, c.autoCoarseCalibration);
+    visit(53, c.offsetEnabled);
+    visit(54, c.marker);
+    visit(56, c.reserved);
+}
 
-private:
-    std::span<const std::uint8_t, DeviceConfig::size> b_;
-};
+template <typename T>
+struct IsByteArray : std::false_type {};
+template <std::size_t N>
+struct IsByteArray<std::array<std::uint8_t, N>> : std::true_type {};
 
-class LeWriter {
-public:
-    explicit LeWriter(DeviceConfig::Bytes& b) : b_(b) {}
-    void u8(std::size_t at, std::uint8_t v) { b_[at] = v; }
-    void u16(std::size_t at, std::uint16_t v) {
-        b_[at] = static_cast<std::uint8_t>(v & 0xFF);
-        b_[at + 1] = static_cast<std::uint8_t>(v >> 8);
+// Integers are held low byte first; byte arrays as they are.
+template <typename T>
+void load(std::span<const std::uint8_t, DeviceConfig::size> b, std::size_t at, T& field) {
+    if constexpr (IsByteArray<T>::value) {
+        std::copy_n(b.begin() + static_cast<std::ptrdiff_t>(at), field.size(), field.begin());
+    } else {
+        std::make_unsigned_t<T> u = 0;
+        for (std::size_t i = 0; i < sizeof(T); ++i)
+            u = static_cast<std::make_unsigned_t<T>>(
+                u | (static_cast<std::make_unsigned_t<T>>(b[at + i]) << (8 * i)));
+        field = static_cast<T>(u);
     }
-    void i16(std::size_t at, std::int16_t v) { u16(at, static_cast<std::uint16_t>(v)); }
-    void i32(std::size_t at, std::int32_t v) {
-        const auto u = static_cast<std::uint32_t>(v);
-        u16(at, static_cast<std::uint16_t>(u & 0xFFFF));
-        u16(at + 2, static_cast<std::uint16_t>(u >> 16));
-    }
-    template <std::size_t N>
-    void bytes(std::size_t at, const std::array<std::uint8_t, N>& v) {
-        std::copy(v.begin(), v.end(), b_.begin() + static_cast<std::ptrdiff_t>(at));
-    }
+}
 
-private:
-    DeviceConfig::Bytes& b_;
-};
+template <typename T>
+void store(DeviceConfig::Bytes& b, std::size_t at, const T& field) {
+    if constexpr (IsByteArray<T>::value) {
+        std::copy(field.begin(), field.end(), b.begin() + static_cast<std::ptrdiff_t>(at));
+    } else {
+        const auto u = static_cast<std::make_unsigned_t<T>>(field);
+        for (std::size_t i = 0; i < sizeof(T); ++i)
+            b[at + i] = static_cast<std::uint8_t>((u >> (8 * i)) & 0xFF);
+    }
+}
 
 constexpr std::size_t leadingWordBytes = 10; // offset, armPosition, armPositionCopy, armMin, armMax
 
 } // namespace
 
 DeviceConfig DeviceConfig::fromBlock(std::span<const std::uint8_t, size> bytes) {
-    const LeReader r(bytes);
     DeviceConfig c;
-    c.offset = r.i16(0);
-    c.armPosition = r.i16(2);
-    c.armPositionCopy = r.i16(4);
-    c.armMin = r.u16(6);
-    c.armMax = r.u16(8);
-    c.countingTime = r.u16(10);
-    c.angularStep = r.u16(12);
-    c.hvSetting = r.u8(14);
-    c.roiCount = r.u8(15);
-    for (std::size_t i = 0; i < c.roiRanges.size(); ++i) {
-        c.roiRanges[i].start = r.i16(16 + 4 * i);
-        c.roiRanges[i].end = r.i16(18 + 4 * i);
-    }
-    c.filterThickness = r.bytes<6>(36);
-    c.rangeMode = r.u8(42);
-    c.radiatorSelection = r.u8(43);
-    c.filterSelection = r.u8(44);
-    c.detectorPosition = r.u8(45);
-    c.scalarCountTime = r.i32(46);
-    c.hvLimit = r.u8(50);
-    c.hvLimitEnabled = r.u8(51);
-    c.autoCoarseCalibration = r.u8(52);
-    c.offsetEnabled = r.u8(53);
-    c.marker = r.bytes<2>(54);
-    c.reserved = r.bytes<8>(56);
+    forEachField(c, [bytes](std::size_t at, auto& field) { load(bytes, at, field); });
     return c;
 }
 
@@ -97,32 +88,7 @@ DeviceConfig DeviceConfig::fromReply(std::span<const std::uint8_t, size> bytes) 
 
 DeviceConfig::Bytes DeviceConfig::toBlock() const {
     Bytes b{};
-    LeWriter w(b);
-    w.i16(0, offset);
-    w.i16(2, armPosition);
-    w.i16(4, armPositionCopy);
-    w.u16(6, armMin);
-    w.u16(8, armMax);
-    w.u16(10, countingTime);
-    w.u16(12, angularStep);
-    w.u8(14, hvSetting);
-    w.u8(15, roiCount);
-    for (std::size_t i = 0; i < roiRanges.size(); ++i) {
-        w.i16(16 + 4 * i, roiRanges[i].start);
-        w.i16(18 + 4 * i, roiRanges[i].end);
-    }
-    w.bytes(36, filterThickness);
-    w.u8(42, rangeMode);
-    w.u8(43, radiatorSelection);
-    w.u8(44, filterSelection);
-    w.u8(45, detectorPosition);
-    w.i32(46, scalarCountTime);
-    w.u8(50, hvLimit);
-    w.u8(51, hvLimitEnabled);
-    w.u8(52, autoCoarseCalibration);
-    w.u8(53, offsetEnabled);
-    w.bytes(54, marker);
-    w.bytes(56, reserved);
+    forEachField(*this, [&b](std::size_t at, const auto& field) { store(b, at, field); });
     return b;
 }
 

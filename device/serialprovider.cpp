@@ -282,18 +282,15 @@ ft::Status SerialProvider::Read(ft::Handle handle, void* buffer, ft::Dword bytes
     *bytesReturned = 0;
     QSerialPort& port = *open->port;
     const QDeadlineTimer deadline(open->readTimeoutMs);
+    // Bytes reach Qt's buffer only inside a wait, so even a zero time-out waits once, without blocking.
     while (!open->broken && port.bytesAvailable() < static_cast<qint64>(bytesToRead)) {
-        const qint64 remaining = deadline.remainingTime();
-        if (remaining <= 0)
-            break;
-        if (!port.waitForReadyRead(static_cast<int>(remaining))) {
-            if (isLinkError(port.error()))
-                open->broken = true;
-            else
-                port.clearError();
-            if (!open->broken)
-                break; // the time-out passed
+        if (port.waitForReadyRead(static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0))))
+            continue;
+        if (!isLinkError(port.error())) {
+            port.clearError();
+            break; // the time-out passed
         }
+        open->broken = true;
     }
     const qint64 got = port.read(static_cast<char*>(buffer), bytesToRead);
     *bytesReturned = got > 0 ? static_cast<ft::Dword>(got) : 0;
@@ -315,10 +312,8 @@ ft::Status SerialProvider::Write(ft::Handle handle, const void* buffer, ft::Dwor
         return ft::IO_ERROR;
     }
     const QDeadlineTimer deadline(open->writeTimeoutMs);
-    while (port.bytesToWrite() > 0) {
-        const qint64 remaining = deadline.remainingTime();
-        if (remaining <= 0 || !port.waitForBytesWritten(static_cast<int>(remaining)))
-            break;
+    while (port.bytesToWrite() > 0 &&
+           port.waitForBytesWritten(static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0)))) {
     }
     if (isLinkError(port.error())) {
         open->broken = true;

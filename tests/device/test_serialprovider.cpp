@@ -144,6 +144,22 @@ TEST_F(SerialOnPty, ReadWaitsForBytesThatArriveLater) {
     EXPECT_EQ(Bytes(D2XXUnit::readBuffer.begin(), D2XXUnit::readBuffer.begin() + 3), (Bytes{'1', '2', '3'}));
 }
 
+TEST_F(SerialOnPty, ZeroTimeoutsStillMoveBytes) {
+    openAndConfigure();
+    D2XXUnit::SetTimeouts(0, 0);
+    ASSERT_TRUE(writeHandshakeRequest());
+    EXPECT_EQ(pty.receive(3), (Bytes{'T', 0x00, 0x32}));
+    ASSERT_TRUE(pty.send({0x06}));
+    ft::Dword got = 0;
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (got == 0 && std::chrono::steady_clock::now() < until) {
+        got = D2XXUnit::ReadDevice(1);
+        ASSERT_EQ(D2XXUnit::lastIoStatus, ft::OK);
+    }
+    EXPECT_EQ(got, 1u);
+    EXPECT_EQ(D2XXUnit::readBuffer[0], 0x06);
+}
+
 TEST_F(SerialOnPty, HangUpMakesQueueStatusAndReadsFail) {
     openAndConfigure();
     EXPECT_EQ(D2XXUnit::GetQueueStatus(), ft::OK);
@@ -157,6 +173,25 @@ TEST_F(SerialOnPty, HangUpMakesQueueStatusAndReadsFail) {
     EXPECT_NE(D2XXUnit::lastIoStatus, ft::OK);
     EXPECT_FALSE(writeHandshakeRequest());
     EXPECT_EQ(D2XXUnit::CloseDevice(), ft::OK);
+}
+
+TEST_F(SerialOnPty, DeviceVanishingMidReplyEndsInTheSilentAbort) {
+    openAndConfigure();
+    D2XXUnit::SetTimeouts(10000, 100); // the hang-up, not the time-out, must end the read
+    std::thread peer([this] {
+        pty.send({'0', '1'});
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        pty.closeMaster();
+    });
+    try {
+        readScanRateReply();
+        ADD_FAILURE() << "a reply cut off by a hang-up was accepted";
+    } catch (const SilentAbort& abort) {
+        EXPECT_STREQ(abort.what(), "cps");
+    }
+    peer.join();
+    EXPECT_NE(D2XXUnit::lastIoStatus, ft::OK);
+    EXPECT_NE(D2XXUnit::GetQueueStatus(), ft::OK);
 }
 
 TEST_F(SerialOnPty, CloseAndOpenAgain) {
