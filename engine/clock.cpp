@@ -1,0 +1,42 @@
+#include "clock.h"
+
+#include <chrono>
+#include <thread>
+
+namespace engine {
+
+std::int64_t SystemClock::nowMs() const {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+void Sleeper::pause(int ms, bool interruptible) {
+    pauses_.fetch_add(1);
+    nominalMs_.fetch_add(static_cast<std::uint64_t>(ms > 0 ? ms : 0));
+    const auto real = std::chrono::microseconds(static_cast<std::int64_t>(ms * scale_ * 1000.0));
+    if (real.count() <= 0) {
+        std::this_thread::yield();
+        return;
+    }
+    if (!interruptible) {
+        std::this_thread::sleep_for(real);
+        return;
+    }
+    std::unique_lock lock(mutex_);
+    cv_.wait_for(lock, real, [&] { return woken_; });
+}
+
+void Sleeper::wake() {
+    {
+        std::lock_guard lock(mutex_);
+        woken_ = true;
+    }
+    cv_.notify_all();
+}
+
+void Sleeper::rearm() {
+    std::lock_guard lock(mutex_);
+    woken_ = false;
+}
+
+} // namespace engine

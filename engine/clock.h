@@ -1,0 +1,69 @@
+// Time for the acquisition thread: where "now" comes from and how the thread pauses. Both are
+// injected, so tests pass the 15- and 30-minute deadlines without waiting and run the thread's
+// 1, 200 and 500 ms pauses as fast as they like.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+
+namespace engine {
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    // Milliseconds since an arbitrary fixed origin.
+    virtual std::int64_t nowMs() const = 0;
+};
+
+// The wall clock.
+class SystemClock : public Clock {
+public:
+    std::int64_t nowMs() const override;
+};
+
+// A clock that moves only when told to; safe to move from one thread while another reads it.
+class ManualClock : public Clock {
+public:
+    explicit ManualClock(std::int64_t startMs = 0) : now_(startMs) {}
+    std::int64_t nowMs() const override { return now_.load(); }
+    void advanceMs(std::int64_t ms) { now_.fetch_add(ms); }
+    void setMs(std::int64_t ms) { now_.store(ms); }
+
+private:
+    std::atomic<std::int64_t> now_;
+};
+
+// Pauses of the acquisition thread. `scale` multiplies every pause: 1 is real time, 0.01 runs a
+// hundred times faster, 0 only yields. The loop's pauses are cut short by wake() (used when the
+// thread is told to end); the pauses that give the apparatus time to act (the shutdown
+// sequence) are not.
+class Sleeper {
+public:
+    explicit Sleeper(double scale = 1.0) : scale_(scale) {}
+
+    // A pause of the loop; returns at once after wake().
+    void sleepMs(int ms) { pause(ms, true); }
+    // A pause the apparatus needs; always runs its full (scaled) length.
+    void pauseMs(int ms) { pause(ms, false); }
+    // Ends the current loop pause and every later one until rearm().
+    void wake();
+    void rearm();
+    double scale() const { return scale_; }
+    // Pauses requested since construction and their total nominal length.
+    std::uint64_t pauses() const { return pauses_.load(); }
+    std::uint64_t nominalMs() const { return nominalMs_.load(); }
+
+private:
+    void pause(int ms, bool interruptible);
+
+    const double scale_;
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool woken_ = false;
+    std::atomic<std::uint64_t> pauses_{0};
+    std::atomic<std::uint64_t> nominalMs_{0};
+};
+
+} // namespace engine

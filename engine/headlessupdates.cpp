@@ -1,0 +1,119 @@
+#include "headlessupdates.h"
+
+#include "trs.h"
+
+#include <numeric>
+
+namespace engine {
+
+const char* routineName(RoutineId id) {
+    static constexpr std::array<const char*, kRoutineCount> names = {
+        "refreshReadouts",        "updateControlEnabling", "updateRecordControls", "refreshScanStatus",
+        "refreshIdleEstimate",    "showRemainingTime",     "releaseLiveRecord",    "replaceLiveRecord",
+        "showLiveEntry",          "refreshLiveEntry",      "redrawLiveRecord",     "mergePendingRequests",
+        "refreshSettingControls", "showScalarResult",      "abortDataWait",        "releaseMoveButton"};
+    return names[static_cast<std::size_t>(id)];
+}
+
+std::uint64_t HeadlessUpdates::total() const {
+    return std::accumulate(counts_.begin(), counts_.end(), std::uint64_t{0});
+}
+
+void HeadlessUpdates::done(RoutineId id, TRS& thread) {
+    ++counts_[static_cast<std::size_t>(id)];
+    if (observer_)
+        observer_(id, thread);
+}
+
+void HeadlessUpdates::refreshReadouts(TRS& t) {
+    angleText_ = t.angleText;
+    rateText_ = t.rateText;
+    currentText_ = t.currentText;
+    hvText_ = t.hvText;
+    if (t.plotDirtyFrom != -1) {
+        // The automatic full scale only grows during a scan.
+        if (t.liveRecord && t.liveRecord->rangeMode == 0) {
+            const double highest = t.highestDirtyValue();
+            if (highest != -1) {
+                const int index = records::fullScaleIndex(highest);
+                if (index > t.liveRecord->rangeIndex)
+                    t.liveRecord->rangeIndex = static_cast<std::uint8_t>(index);
+            }
+        }
+        plottedCells_ += static_cast<std::uint64_t>(t.plotDirtyTo - t.plotDirtyFrom + 1);
+        t.plotDirtyFrom = -1;
+    }
+    done(RoutineId::refreshReadouts, t);
+}
+
+void HeadlessUpdates::updateControlEnabling(TRS& t) {
+    controlsEnabled_ = t.controlsEnabled.load();
+    done(RoutineId::updateControlEnabling, t);
+}
+
+void HeadlessUpdates::updateRecordControls(TRS& t) {
+    done(RoutineId::updateRecordControls, t);
+}
+
+void HeadlessUpdates::refreshScanStatus(TRS& t) {
+    statusText_ = t.scanStatusText();
+    lastScanState_ = t.scanState.load();
+    const int state = lastScanState_;
+    if (state == 0 || state == 4 || state == 6)
+        remainingText_ = t.remainingText;
+    done(RoutineId::refreshScanStatus, t);
+}
+
+void HeadlessUpdates::refreshIdleEstimate(TRS& t) {
+    remainingText_ = t.remainingText;
+    done(RoutineId::refreshIdleEstimate, t);
+}
+
+void HeadlessUpdates::showRemainingTime(TRS& t) {
+    remainingText_ = t.remainingText;
+    done(RoutineId::showRemainingTime, t);
+}
+
+void HeadlessUpdates::releaseLiveRecord(TRS& t) {
+    done(RoutineId::releaseLiveRecord, t);
+}
+
+void HeadlessUpdates::replaceLiveRecord(TRS& t) {
+    done(RoutineId::replaceLiveRecord, t);
+}
+
+void HeadlessUpdates::showLiveEntry(TRS& t) {
+    liveEntryLabel_ = t.liveEntryLabel();
+    done(RoutineId::showLiveEntry, t);
+}
+
+void HeadlessUpdates::refreshLiveEntry(TRS& t) {
+    liveEntryLabel_ = t.liveEntryLabel();
+    done(RoutineId::refreshLiveEntry, t);
+}
+
+void HeadlessUpdates::redrawLiveRecord(TRS& t) {
+    done(RoutineId::redrawLiveRecord, t);
+}
+
+void HeadlessUpdates::mergePendingRequests(TRS& t) {
+    done(RoutineId::mergePendingRequests, t);
+}
+
+void HeadlessUpdates::refreshSettingControls(TRS& t) {
+    done(RoutineId::refreshSettingControls, t);
+}
+
+void HeadlessUpdates::showScalarResult(TRS& t) {
+    done(RoutineId::showScalarResult, t);
+}
+
+void HeadlessUpdates::abortDataWait(TRS& t) {
+    done(RoutineId::abortDataWait, t);
+}
+
+void HeadlessUpdates::releaseMoveButton(TRS& t) {
+    done(RoutineId::releaseMoveButton, t);
+}
+
+} // namespace engine

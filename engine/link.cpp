@@ -1,0 +1,191 @@
+// The link to the apparatus: looking for it, opening it, the handshake, losing the link, the
+// end of the run, the per-apparatus settings in rtg.ini and the safety copy.
+#include "trs.h"
+
+#include "uiroutines.h"
+
+#include "d2xxunit.h"
+#include "linkseq.h"
+#include "recordfile.h"
+#include "safefile.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace engine {
+namespace {
+
+constexpr const char* kDescription = "QM417";
+
+QString nodeDescription(const ft::DeviceListInfoNode& node) {
+    return QString::fromLatin1(node.Description,
+                               static_cast<qsizetype>(strnlen(node.Description, sizeof node.Description)));
+}
+
+} // namespace
+
+void TRS::startOfRun() {
+    calibrating = false;
+    calibrateThenScan.store(false);
+    shuttingDown.store(false);
+    atRangeEnd = false;
+    linkReady.store(false);
+    rateText = QStringLiteral("Disconected ");
+    angleText.clear();
+    currentText.clear();
+    hvText.clear();
+    displayDirty = true;
+    handshakePending = false;
+    commandQueue.clear();
+    post(Routine::refreshReadouts);
+    controlsEnabled.store(false);
+    post(Routine::updateControlEnabling);
+}
+
+void TRS::passDisconnected() {
+    // A closing window waits for shutDown to be taken over; nobody takes it while disconnected.
+    if (pendingRequests.contains(shutDown))
+        pendingRequests.remove(shutDown);
+    if (displayDirty) {
+        post(Routine::refreshReadouts);
+        displayDirty = false;
+    }
+    handshakePending = false;
+    sleeper_.sleepMs(500);
+    if (terminated_.load())
+        return;
+    if (D2XXUnit::GetFTDeviceCount() != ft::OK || D2XXUnit::deviceCount == 0)
+        return;
+    D2XXUnit::CreateDeviceInfoList();
+    D2XXUnit::GetDeviceInfoList();
+    for (std::size_t i = 0; i < D2XXUnit::deviceInfoList.size(); ++i) {
+        if (nodeDescription(D2XXUnit::deviceInfoList[i]) != QLatin1String(kDescription))
+            continue;
+        if (D2XXUnit::GetFTDeviceSerialNo(static_cast<ft::Dword>(i)) != ft::OK)
+            continue;
+        rateText = QStringLiteral("Connecting ...");
+        angleText.clear();
+        currentText.clear();
+        hvText.clear();
+        deviceSection = safeSectionName(QString::fromLatin1(D2XXUnit::serialNumber.c_str()).left(35));
+        scanStart.store(200);
+        scanEnd.store(2600);
+        readDeviceSettings();
+    }
+    post(Routine::refreshReadouts);
+    if (D2XXUnit::Open_USB_Device_By_Device_Description(kDescription) != ft::OK)
+        return;
+    sleeper_.sleepMs(500);
+    D2XXUnit::ResetDevice();
+    D2XXUnit::baudRate = 115200;
+    D2XXUnit::wordLength = ft::BITS_8;
+    D2XXUnit::stopBits = ft::STOP_BITS_1;
+    D2XXUnit::parity = ft::PARITY_NONE;
+    D2XXUnit::flowControl = ft::FLOW_NONE;
+    D2XXUnit::SetDataCharacteristics();
+    D2XXUnit::SetBaudRate();
+    D2XXUnit::SetFlowControl();
+    D2XXUnit::SetTimeouts(100, 100);
+    zavo::writeHandshakeRequest();
+    // The held block counts as invalid until the apparatus sends its own.
+    config.marker[0] = 'N';
+    lastCode = CommandQueue::kNone;
+    connected.store(true);
+    handshakePending = true;
+    commandQueue.clear(true);
+    scanState.store(scanIdle);
+    controlsEnabled.store(true);
+    post(Routine::updateControlEnabling);
+}
+
+void TRS::passHandshake() {
+    calibrating = false;
+    calibrateThenScan.store(false);
+    adjusting = false;
+    replyWatchdog = 100;
+    idleCounter = 10;
+    if (!zavo::readHandshakeAck()) {
+        loseLink();
+        return;
+    }
+    commandQueue.clear();
+    for (const zavo::QueueCode code : zavo::handshakeQueue)
+        enqueue(code);
+    hvIsOn.store(false);
+    speakerIsOn.store(true);
+    replyWatchdog = zavo::handshakeAllowance;
+    plotDirtyFrom = -1;
+    plotDirtyTo = -1;
+    linkReady.store(true);
+    deviceBusy = false;
+    awaitingAck = false;
+    handshakePending = false;
+    if (!liveRecord)
+        liveRecord = trecdata::Create(20, 15, 120, 0, 10);
+    onUi([this] { liveRecord->offsetEnabled = false; });
+    const std::int64_t now = clock_.nowMs();
+    safetyDeadline = now + kSafetyIntervalMs;
+    hvOffDeadline = now + kHvOffIntervalMs;
+}
+
+void TRS::loseLink() {
+    controlsEnabled.store(false);
+    post(Routine::updateControlEnabling);
+    linkReady.store(false);
+    if (connected.load()) {
+        D2XXUnit::CloseDevice();
+        writeDeviceSettings();
+    }
+    connected.store(false);
+    handshakePending = true;
+    rateText = QStringLiteral("Disconected ");
+    angleText.clear();
+    currentText.clear();
+    hvText.clear();
+    displayDirty = true;
+    ++linkLosses_;
+}
+
+void TRS::endOfRun() {
+    if (connected.load() && !handshakePending) {
+        applyPendingRegions();
+        zavo::sendShutdownSequence(config, deviceBusy, [this](int ms) { sleeper_.pauseMs(ms); });
+    }
+    // The device belongs to this thread; it is closed here rather than by whoever destroys the
+    // thread object.
+    if (connected.load()) {
+        D2XXUnit::CloseDevice();
+        connected.store(false);
+    }
+    linkReady.store(false);
+    controlsEnabled.store(false);
+}
+
+void TRS::readDeviceSettings() {
+    config.countingTime = static_cast<std::uint16_t>(
+        std::clamp(settings_.readInt(deviceSection, QStringLiteral("TRATE"), 50), 0, 0xFFFF));
+    config.angularStep = static_cast<std::uint16_t>(
+        std::clamp(settings_.readInt(deviceSection, QStringLiteral("ARATE"), 1), 0, 0xFFFF));
+    config.hvSetting = static_cast<std::uint8_t>(
+        std::clamp(settings_.readInt(deviceSection, QStringLiteral("RTGV"), 20), 0, 0xFF));
+}
+
+void TRS::writeDeviceSettings() {
+    if (deviceSection.isEmpty())
+        return;
+    settings_.writeInt(deviceSection, QStringLiteral("TRATE"), config.countingTime);
+    settings_.writeInt(deviceSection, QStringLiteral("ARATE"), config.angularStep);
+    settings_.writeInt(deviceSection, QStringLiteral("RTGV"), config.hvSetting);
+}
+
+void TRS::writeSafetyCopy() {
+    // The record is read on the user-interface thread (its comment and regions live there); the
+    // file is written here. Its `modified` stays as it is: the scan is still unsaved.
+    QByteArray bytes;
+    if (!onUi([&] { bytes = records::recordFileBytes(*liveRecord); }))
+        return;
+    if (records::writeFileSafely(safetyCopyPath(), bytes))
+        ++safetyCopies_;
+}
+
+} // namespace engine

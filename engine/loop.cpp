@@ -1,0 +1,138 @@
+// One pass of the acquisition loop while the link is up and the handshake is complete.
+//
+// Order of work: check the receive queue; the timers (safety copy, high-voltage auto-off,
+// remaining time, read-outs and the idle status poll); read and dispatch at most one reply byte;
+// replace the live record when asked; take the lowest request; hand the windows' pending requests
+// over; send one queued code when no acknowledge is outstanding; pace the loop.
+#include "trs.h"
+
+#include "estimate.h"
+#include "uiroutines.h"
+
+#include "d2xxunit.h"
+#include "protocol.h"
+#include "replies.h"
+
+namespace engine {
+
+bool TRS::queueStatusFails() {
+    if (D2XXUnit::GetQueueStatus() == ft::OK)
+        return false;
+    loseLink();
+    return true;
+}
+
+void TRS::timersStep() {
+    const std::int64_t now = clock_.nowMs();
+    if (idleCounter == 7) {
+        if (now > hvOffDeadline && hvIsOn.load()) {
+            requestSet.add(hvOff);
+            hvOffDeadline = now + kHvOffIntervalMs;
+        }
+        if (now > safetyDeadline) {
+            if (liveRecord && liveRecord->modified.load())
+                writeSafetyCopy();
+            safetyDeadline = now + kSafetyIntervalMs;
+        }
+    }
+    const int state = scanState.load();
+    if (idleCounter == 5 && (state == scanScanning || state == scanUnconditional)) {
+        const auto minutes = static_cast<int>((scanEndTime - now) / 60000);
+        if (minutes != remainingMinutes) {
+            remainingMinutes = minutes;
+            remainingText = remainingTimeText(minutes);
+            post(Routine::showRemainingTime);
+        }
+    }
+    if (displayDirty || idleCounter == 0) {
+        if (displayDirty)
+            post(Routine::refreshReadouts);
+        displayDirty = false;
+        if (state == scanIdle && requestSet.empty())
+            requestSet.add(statusPoll);
+        idleCounter = 10;
+    }
+    if (idleCounter >= 1)
+        --idleCounter;
+}
+
+// Reads and dispatches at most one reply byte. False when the link was lost.
+bool TRS::replyStep() {
+    if (D2XXUnit::rxQueueLength == 0)
+        return true;
+    const ft::Dword got = D2XXUnit::ReadDevice(1);
+    if (got < 1 || D2XXUnit::lastIoStatus != ft::OK)
+        return true;
+    const std::uint8_t tag = D2XXUnit::readBuffer[0];
+    // The counters only run down to 0: below it the timers of the loop would never fire again.
+    if (idleCounter > 0)
+        --idleCounter;
+    const int state = scanState.load();
+    replyWatchdog =
+        (state == scanScanning || state == scanUnconditional) ? recordView_.countingTime / 10 + 10 : 20;
+    try {
+        dispatchReply(tag);
+    } catch (const zavo::SilentAbort&) {
+        loseLink();
+        return false;
+    }
+    if (!connected.load())
+        return false;
+    if (tag == 'S' && commandQueue.empty() && queueStatusFails())
+        return false;
+    return true;
+}
+
+void TRS::requestStep() {
+    if (requestSet.empty())
+        return;
+    // The thread's own status poll is no activity of the user: it must not keep the high
+    // voltage's auto-off from ever coming due.
+    RequestSet userRequests = requestSet;
+    userRequests.remove(statusPoll);
+    if (!userRequests.empty())
+        hvOffDeadline = clock_.nowMs() + kHvOffIntervalMs;
+    handleRequest(requestSet.lowest());
+}
+
+void TRS::passConnected() {
+    if (queueStatusFails())
+        return;
+    if (D2XXUnit::rxQueueLength == 0)
+        sleeper_.sleepMs(1);
+    timersStep();
+    if (!connected.load() || queueStatusFails())
+        return;
+    if (!replyStep())
+        return;
+    // Cleared before the calls, so a rebuild asked for while they run is not lost.
+    if (rebuildLiveRecord.exchange(false)) {
+        post(Routine::replaceLiveRecord);
+        post(Routine::showLiveEntry);
+        post(Routine::updateControlEnabling);
+        post(Routine::refreshScanStatus);
+    }
+    if (adjusting)
+        return;
+    if (!awaitingAck && commandQueue.empty())
+        requestStep();
+    if (!pendingRequests.empty())
+        post(Routine::mergePendingRequests);
+    if (!awaitingAck) {
+        lastCode = commandQueue.dequeue();
+        if (!performCode(lastCode))
+            return;
+        requestSet.remove(lastCode);
+    }
+    if (scanState.load() == scanIdle)
+        post(Routine::refreshIdleEstimate);
+    if (queueStatusFails())
+        return;
+    if (D2XXUnit::rxQueueLength == 0 && !deviceBusy) {
+        sleeper_.sleepMs(200);
+        if (--replyWatchdog < 0)
+            loseLink();
+    }
+}
+
+} // namespace engine

@@ -1,0 +1,169 @@
+#include "profilefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <mutex>
+#include <optional>
+
+namespace engine {
+namespace {
+
+std::mutex& fileLock() {
+    static std::mutex lock;
+    return lock;
+}
+
+QStringList readLines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString text = QString::fromLatin1(file.readAll());
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+// The section named by a header line, or nothing when the line is no header.
+std::optional<QString> headerName(const QString& line) {
+    const QString trimmed = line.trimmed();
+    if (!trimmed.startsWith(QLatin1Char('[')))
+        return std::nullopt;
+    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
+    if (close < 0)
+        return std::nullopt;
+    return trimmed.mid(1, close - 1).trimmed();
+}
+
+bool keyLine(const QString& line, QString* key, QString* value) {
+    const QString trimmed = line.trimmed();
+    if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char(';')) || trimmed.startsWith(QLatin1Char('[')))
+        return false;
+    const qsizetype eq = trimmed.indexOf(QLatin1Char('='));
+    if (eq < 0)
+        return false;
+    *key = trimmed.left(eq).trimmed();
+    *value = trimmed.mid(eq + 1).trimmed();
+    return true;
+}
+
+bool sameName(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+bool validName(const QString& name) {
+    return !name.isEmpty() && safeSectionName(name) == name;
+}
+
+} // namespace
+
+ProfileFile::ProfileFile(QString path) : path_(std::move(path)) {}
+
+QString ProfileFile::defaultPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/zavo-driver/rtg.ini");
+}
+
+int ProfileFile::readInt(const QString& section, const QString& key, int defaultValue) const {
+    std::lock_guard lock(fileLock());
+    bool inSection = false;
+    for (const QString& line : readLines(path_)) {
+        if (const auto header = headerName(line)) {
+            inSection = sameName(*header, section);
+            continue;
+        }
+        QString k, v;
+        if (!inSection || !keyLine(line, &k, &v) || !sameName(k, key))
+            continue;
+        // Leading sign and digits, as the profile functions read them.
+        qsizetype end = 0;
+        if (end < v.size() && (v[end] == QLatin1Char('-') || v[end] == QLatin1Char('+')))
+            ++end;
+        const qsizetype digitsFrom = end;
+        while (end < v.size() && v[end].isDigit() && end - digitsFrom < 10)
+            ++end;
+        if (end == digitsFrom)
+            return defaultValue;
+        bool ok = false;
+        const int n = v.left(end).toInt(&ok);
+        return ok ? n : defaultValue;
+    }
+    return defaultValue;
+}
+
+bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value) {
+    if (!validName(section) || !validName(key) || value.contains(QLatin1Char('\n')) ||
+        value.contains(QLatin1Char('\r')))
+        return false;
+    std::lock_guard lock(fileLock());
+    QStringList lines = readLines(path_);
+    const QString entry = key + QLatin1Char('=') + value;
+    qsizetype sectionAt = -1; // index of the header of the wanted section
+    qsizetype insertAt = -1;  // after the last line of that section that is not blank
+    bool inSection = false;
+    bool written = false;
+    for (qsizetype i = 0; i < lines.size() && !written; ++i) {
+        if (const auto header = headerName(lines[i])) {
+            if (inSection)
+                break;
+            inSection = sameName(*header, section);
+            if (inSection) {
+                sectionAt = i;
+                insertAt = i + 1;
+            }
+            continue;
+        }
+        if (!inSection)
+            continue;
+        QString k, v;
+        if (keyLine(lines[i], &k, &v) && sameName(k, key)) {
+            lines[i] = entry;
+            written = true;
+        } else if (!lines[i].trimmed().isEmpty()) {
+            insertAt = i + 1;
+        }
+    }
+    if (!written) {
+        if (sectionAt < 0) {
+            if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+                lines.append(QString());
+            lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+            lines.append(entry);
+        } else {
+            lines.insert(insertAt, entry);
+        }
+    }
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    QSaveFile file(path_);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(lines.join(QStringLiteral("\r\n")).toLatin1() + "\r\n");
+    return file.commit();
+}
+
+bool ProfileFile::writeInt(const QString& section, const QString& key, int value) {
+    return writeString(section, key, QString::number(value));
+}
+
+QString safeSectionName(const QString& name) {
+    QString safe;
+    safe.reserve(name.size());
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        const bool bad =
+            u < 0x20 || u > 0x7E || u == u']' || u == u'[' || u == u'=' || u == u';' || u == u'#';
+        safe.append(bad ? QLatin1Char('_') : c);
+    }
+    safe = safe.trimmed();
+    return safe.isEmpty() ? QStringLiteral("_") : safe;
+}
+
+} // namespace engine

@@ -1,0 +1,42 @@
+// The settings file "rtg.ini": a Windows-style profile file of [section] headers and key=value
+// lines holding decimal integers.
+//
+// Section and key names match without regard to case, as the profile functions do. Writing keeps
+// every other line of the file and replaces the file in one step, so a crash never leaves half a
+// file. One lock serialises all access within the program (the windows and the acquisition thread
+// both use the file).
+#pragma once
+
+#include <QString>
+
+namespace engine {
+
+class ProfileFile {
+public:
+    explicit ProfileFile(QString path);
+
+    // rtg.ini in the user's configuration folder (…/zavo-driver/rtg.ini).
+    static QString defaultPath();
+
+    const QString& path() const { return path_; }
+
+    // The integer under [section] key, or `defaultValue` when the file, the section or the key is
+    // missing or the value does not start with a number.
+    int readInt(const QString& section, const QString& key, int defaultValue) const;
+    // Writes key=value into [section], creating file, folder and section as needed. Returns false
+    // when the file cannot be written (nothing is reported to the user). Names that would break
+    // the file's syntax are refused.
+    bool writeString(const QString& section, const QString& key, const QString& value);
+    bool writeInt(const QString& section, const QString& key, int value);
+
+private:
+    QString path_;
+};
+
+// A name that can stand between [ and ] in the file: characters that would end or split the
+// header or start a comment (']', '[', '=', ';', '#'), line breaks, control characters and
+// characters outside printable ASCII become '_'; blanks at either end are dropped; an empty result
+// becomes "_". Used for the apparatus's USB serial number, which names its section.
+QString safeSectionName(const QString& name);
+
+} // namespace engine

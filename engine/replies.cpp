@@ -1,0 +1,147 @@
+// Dispatching one reply from the apparatus. A malformed reply throws zavo::SilentAbort from its
+// reader; the loop answers it by losing the link.
+#include "trs.h"
+
+#include "uiroutines.h"
+
+#include "protocol.h"
+#include "replies.h"
+
+namespace engine {
+
+void TRS::dispatchReply(std::uint8_t tag) {
+    switch (tag) {
+    case zavo::replyAck:
+        acknowledge();
+        break;
+    case zavo::replyComplete:
+        operationComplete();
+        break;
+    case 'S':
+        scanStep(zavo::readScanRateReply());
+        break;
+    case 'c':
+        if (const auto rate = zavo::readDisplayRateReply()) {
+            countRate = *rate;
+            rateText = zavo::rateText(*rate);
+            displayDirty = true;
+        }
+        break;
+    case 'C':
+        if (const auto result = zavo::readScalarReply()) {
+            scalarRate = *result;
+            post(Routine::showScalarResult);
+            hvOffDeadline = clock_.nowMs() + kHvOffIntervalMs;
+        } else {
+            post(Routine::abortDataWait);
+        }
+        break;
+    case 's':
+        zavo::discardCountReply();
+        break;
+    case 'W':
+        armPositionReply(zavo::readPositionReply());
+        break;
+    case 'I':
+        tubeCurrentReply(zavo::readTubeCurrentReply());
+        break;
+    case 'x':
+        receiveConfig(zavo::readConfigReply());
+        break;
+    case 'm':
+        haltNotice();
+        break;
+    case 'O':
+        displayDirty = true;
+        break;
+    default:
+        break;
+    }
+}
+
+void TRS::acknowledge() {
+    awaitingAck = false;
+    switch (lastCode) {
+    case zavo::cmdSetOffset: {
+        const int offset = config.offset;
+        post(Routine::redrawLiveRecord, [this, offset](trecdata& record) {
+            record.SetOffset(offset);
+            regionCheck();
+        });
+        break;
+    }
+    case zavo::cmdSetArmMin:
+        onUi([this] {
+            if (!regionCheck())
+                runRoutine(Routine::redrawLiveRecord);
+        });
+        break;
+    case zavo::cmdHvOn:
+    case zavo::cmdHvOff:
+        hvIsOn.store(lastCode == zavo::cmdHvOn);
+        displayDirty = true;
+        break;
+    case zavo::cmdSpeakerOn:
+    case zavo::cmdSpeakerOff:
+        speakerIsOn.store(lastCode == zavo::cmdSpeakerOn);
+        displayDirty = true;
+        break;
+    case zavo::cmdSetHv: {
+        hvText = zavo::hvText(config.hvSetting);
+        displayDirty = true;
+        const int setting = config.hvSetting;
+        post(Routine::refreshReadouts, [setting](trecdata& r) { r.SetDetectorHv(setting); });
+        post(Routine::refreshLiveEntry);
+        break;
+    }
+    case zavo::cmdAbort:
+        deviceBusy = false;
+        break;
+    default:
+        break;
+    }
+}
+
+void TRS::receiveConfig(const zavo::DeviceConfig& block) {
+    config = block;
+    config.radiatorSelection = 0;
+    scanStart.store(config.armMin);
+    scanEnd.store(config.armMax);
+    if (config.isValid()) {
+        config.hvSetting = 0;
+        hvRequest.store(0);
+        rebuildLiveRecord.store(true);
+        post(Routine::refreshSettingControls);
+        return;
+    }
+    enqueue(zavo::cmdResetConfig);
+    offsetRequest.store(0);
+    config.applyInvalidBlockDefaults();
+    requestSet.add(applyOffset);
+    rebuildLiveRecord.store(true);
+    scanStart.store(300);
+    scanEnd.store(2400);
+    config.hvSetting = 0;
+    hvRequest.store(0);
+}
+
+void TRS::armPositionReply(int position) {
+    config.armPosition = static_cast<std::int16_t>(position);
+    config.armPositionCopy = static_cast<std::int16_t>(position);
+    const int eo = effectiveOffset();
+    const int angle = position + eo;
+    armAngle.store(angle);
+    atRangeEnd = angle == scanStart.load() + eo || angle == scanEnd.load() + eo;
+    angleText = zavo::angleText(angle);
+    displayDirty = true;
+}
+
+void TRS::tubeCurrentReply(int microamperes) {
+    tubeCurrent = microamperes;
+    currentText = zavo::currentText(microamperes);
+    if (microamperes != recordView_.tubeCurrent)
+        post(Routine::refreshLiveEntry, [microamperes](trecdata& r) { r.tubeCurrent = microamperes; });
+    displayDirty = true;
+}
+
+} // namespace engine

@@ -1,0 +1,243 @@
+// Scan execution: the scan requests, start alignment, the end of each operation (0x03), the
+// storage of every counted step and the apparatus's halt notice.
+//
+// A scan moves the arm to the start of a segment (the whole record or one region of interest),
+// aligns the start to the step grid, then orders a counted sweep to the segment's end; the
+// apparatus reports the position ('W') and one counting rate ('S') per step and 0x03 at the end.
+#include "trs.h"
+
+#include "uiroutines.h"
+
+#include "protocol.h"
+#include "replies.h"
+
+namespace engine {
+namespace {
+
+// The smallest multiple of `step` that is not below `b`.
+int roundUpToGrid(int b, int step) {
+    const int rest = ((b % step) + step) % step;
+    return rest == 0 ? b : b + step - rest;
+}
+
+} // namespace
+
+// Aligns the arm to the step grid before a sweep; false when the aligned start lies beyond the
+// arm's range (the sweep must not start).
+bool TRS::startAlignment() {
+    const int step = liveRecord ? liveRecord->angularStep : 1;
+    if (step == 1)
+        return true;
+    const int angle = armAngle.load();
+    int b = angle;
+    if (step == 2 || step == 4 || step == 10)
+        b = roundUpToGrid(angle, step);
+    if (b > config.armMax + effectiveOffset())
+        return false;
+    if (b != angle) {
+        // Nothing else is sent until the alignment move ends (see `adjusting`).
+        alignTarget = b;
+        enqueue(zavo::cmdFastGate);
+        enqueue(zavo::cmdAlignMove);
+        enqueue(zavo::cmdAlignRun);
+    }
+    return true;
+}
+
+void TRS::enqueueMovePattern(int target) {
+    moveTarget.store(target);
+    enqueue(zavo::cmdFastGate);
+    enqueue(zavo::cmdMoveTo);
+    enqueue(zavo::cmdMoveRun);
+}
+
+void TRS::enqueueSweepPattern(int target) {
+    moveTarget.store(target);
+    enqueue(zavo::cmdScanGate);
+    enqueue(zavo::cmdMoveTo);
+    enqueue(zavo::cmdScanRun);
+}
+
+void TRS::handleStartScan() {
+    if (deviceBusy)
+        return; // waits until the apparatus is idle
+    if (scanState.load() == scanIdle) {
+        scanRegion = recordView_.regionCount > 0 ? 0 : -1;
+        int from = 0;
+        int to = 0;
+        recordView_.getRegion(scanRegion, from, to);
+        enqueueMovePattern(from);
+        scanState.store(scanRepositioning);
+    }
+    requestSet.remove(startScan);
+    post(Routine::refreshScanStatus);
+}
+
+void TRS::handleCalibrateAndScan() {
+    requestSet.remove(calibrateAndScan);
+    calibrateThenScan.store(true);
+    requestSet.add(coarseCalibration);
+}
+
+void TRS::handlePauseScan() {
+    const int state = scanState.load();
+    if (deviceBusy) {
+        if (state != scanIdle) {
+            enqueue(zavo::cmdIdleGate);
+            enqueue(zavo::cmdStop);
+            scanState.store(state == scanUnconditional || state == scanMovingArm ? scanUnconditionalPaused
+                                                                                 : scanPaused);
+        }
+    } else if (state == scanIdle) {
+        scanState.store(scanUnconditionalPaused);
+        enqueue(zavo::cmdIdleGate);
+    }
+    requestSet.remove(pauseScan);
+    post(Routine::refreshScanStatus);
+}
+
+void TRS::handleResumeScan() {
+    requestSet.remove(resumeScan);
+    if (deviceBusy)
+        return;
+    int from = 0;
+    int to = 0;
+    const int state = scanState.load();
+    if (state == scanUnconditionalPaused) {
+        recordView_.getRegion(-1, from, to);
+        if (startAlignment()) {
+            enqueueSweepPattern(to);
+            scanState.store(scanUnconditional);
+        } else {
+            scanState.store(scanIdle);
+        }
+    } else if (state == scanPaused) {
+        recordView_.getRegion(scanRegion, from, to);
+        moveTarget.store(to);
+        if (startAlignment()) {
+            enqueueSweepPattern(to);
+            scanState.store(scanScanning);
+        } else {
+            scanState.store(scanIdle);
+        }
+    }
+    post(Routine::refreshScanStatus);
+}
+
+void TRS::handleStop() {
+    requestSet.remove(stop);
+    if (deviceBusy) {
+        requestSet.remove(resumeScan);
+        requestSet.remove(startScan);
+        enqueue(zavo::cmdStop);
+        enqueue(zavo::cmdIdleGate);
+        scanState.store(scanIdle);
+        calibrating = false;
+        calibrateThenScan.store(false);
+        return; // the status follows with the apparatus's 0x03
+    }
+    const int state = scanState.load();
+    if (state == scanPaused || state == scanUnconditionalPaused)
+        scanState.store(scanIdle);
+    post(Routine::refreshScanStatus);
+}
+
+void TRS::operationComplete() {
+    if (adjusting) {
+        adjusting = false;
+        post(Routine::refreshScanStatus);
+    } else if (calibrating) {
+        calibrating = false;
+        post(Routine::refreshScanStatus);
+        if (calibrateThenScan.exchange(false))
+            requestSet.add(startScan);
+    } else {
+        const int eo = effectiveOffset();
+        int from = 0;
+        int to = 0;
+        switch (scanState.load()) {
+        case scanScanning:
+            ++scanRegion;
+            if (scanRegion < recordView_.regionCount) {
+                recordView_.getRegion(scanRegion, from, to);
+                enqueueMovePattern(from);
+                scanState.store(scanRepositioning);
+            } else {
+                enqueue(zavo::cmdIdleGate);
+                scanState.store(scanIdle);
+            }
+            break;
+        case scanPaused:
+            // The sweep had reached its end when the pause stopped it: the scan is complete.
+            // Both positions are compared in effective form.
+            recordView_.getRegion(scanRegion, from, to);
+            if (armAngle.load() == to) {
+                enqueue(zavo::cmdIdleGate);
+                scanState.store(scanIdle);
+            }
+            break;
+        case scanRepositioning:
+            recordView_.getRegion(scanRegion, from, to);
+            if (startAlignment()) {
+                enqueueSweepPattern(to);
+                scanState.store(scanScanning);
+            } else {
+                // The move ran with the fast gate; restore the idle one.
+                enqueue(zavo::cmdIdleGate);
+                scanState.store(scanIdle);
+            }
+            break;
+        case scanUnconditional:
+        case scanMovingArm:
+            enqueue(zavo::cmdIdleGate);
+            scanState.store(scanIdle);
+            break;
+        case scanUnconditionalPaused:
+            // Both positions in device form.
+            if (armAngle.load() - eo == config.armMin) {
+                enqueue(zavo::cmdIdleGate);
+                scanState.store(scanMovingArm);
+            }
+            break;
+        default:
+            break;
+        }
+        post(Routine::refreshScanStatus);
+    }
+    deviceBusy = false;
+}
+
+void TRS::scanStep(double rate) {
+    countRate = rate;
+    rateText = zavo::rateText(rate);
+    const int state = scanState.load();
+    if (state == scanScanning || state == scanUnconditional) {
+        hvOffDeadline = clock_.nowMs() + kHvOffIntervalMs;
+        const int eo = effectiveOffset();
+        const int start = scanStart.load();
+        const int t = armAngle.load() - (start + eo);
+        if (t >= 0 && t <= config.armMax - config.armMin) {
+            const bool wasModified = liveRecord->modified.load();
+            liveRecord->SetPoint(t, countRate);
+            if (!wasModified)
+                post(Routine::updateRecordControls);
+            const int x = t + start + 2 * eo - recordView_.viewFirstCell;
+            if (plotDirtyFrom == -1)
+                plotDirtyFrom = x;
+            plotDirtyTo = x;
+        }
+    }
+    displayDirty = true;
+}
+
+void TRS::haltNotice() {
+    enqueue(zavo::cmdStop);
+    calibrating = false;
+    if (!calibrateThenScan.load()) {
+        enqueue(zavo::cmdIdleGate);
+        scanState.store(scanIdle);
+        post(Routine::refreshScanStatus);
+    }
+}
+
+} // namespace engine

@@ -1,0 +1,338 @@
+// The acquisition thread: the one worker that owns the apparatus.
+//
+// It finds and opens the apparatus, performs the handshake, keeps the command queue, reads every
+// reply, keeps the live read-outs, runs scans and arm operations, writes the periodic safety copy
+// of the live scan and switches the detector high voltage off after a long idle time. Windows never
+// touch the device: they write a request value, then add the request to `pendingRequests`
+// (post()); the thread takes the set over in a synchronised call and reports every change back
+// through the routines of WindowUpdates, each run on the user-interface thread while the worker
+// waits.
+//
+// Who touches what:
+// - Request values, `pendingRequests`, `moveTarget`, `calibrateThenScan` and `rebuildLiveRecord` are
+//   written by the windows at any time: atomics.
+// - The read-outs the windows look at from their own handlers (`armAngle`, `scanState`,
+//   `scanStart`, `scanEnd`, the link flags, `hvIsOn`, `speakerIsOn`) are atomics written by the
+//   worker; the configuration block and the rest of the loop state are published once per pass
+//   (status(), configSnapshot()).
+// - Everything else (texts, `config`, `requestSet`, the plot range, the remaining-time fields) is
+//   the worker's; the windows read and write it only inside the routines of WindowUpdates, which
+//   run while the worker waits.
+// - The live record's cells and `modified` are atomic (the scan writes them while the plot paints);
+//   its other fields are written only on the user-interface thread, so the worker changes them
+//   inside synchronised calls too.
+#pragma once
+
+#include "clock.h"
+#include "commandqueue.h"
+#include "profilefile.h"
+#include "requests.h"
+#include "uiexecutor.h"
+
+#include "deviceconfig.h"
+#include "trecdata.h"
+
+#include <QString>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+class QThread;
+
+namespace engine {
+
+class WindowUpdates;
+
+// Scan states (`scanState`).
+enum ScanState : int {
+    scanIdle = 0,
+    scanScanning = 1,
+    scanPaused = 2,
+    scanRepositioning = 3,
+    scanUnconditional = 4,
+    scanMovingArm = 5,
+    scanUnconditionalPaused = 6,
+};
+
+// What the thread is built on. Only `executor` and `windows` are required.
+struct TrsEnvironment {
+    UiExecutor* executor = nullptr;
+    WindowUpdates* windows = nullptr;
+    const Clock* clock = nullptr; // null: the wall clock
+    Sleeper* sleeper = nullptr;   // null: real-time pauses
+    QString settingsPath;         // rtg.ini; empty: ProfileFile::defaultPath()
+    QString safetyCopyDir;        // empty: beside the executable, else the user's data folder
+    bool startSuspended = false;  // true: the run begins with start(), not at construction
+};
+
+// The loop state as of the end of the last pass, for windows, tests and the command line.
+struct TrsStatus {
+    zavo::DeviceConfig config;
+    RequestSet requestSet;
+    bool handshakePending = false;
+    bool awaitingAck = false;
+    bool deviceBusy = false;
+    bool adjusting = false;
+    bool calibrating = false;
+    int replyWatchdog = 0;
+    int idleCounter = 0;
+    int queueCount = 0;
+    int scanRegion = -1;
+    std::uint8_t lastCode = 47;
+    double countRate = 0;
+    int tubeCurrent = 0;
+    QString deviceSection;
+    std::uint64_t passes = 0;        // passes since the run began
+    std::uint64_t linkLosses = 0;    // links dropped since construction
+    std::uint64_t safetyCopies = 0;  // safety copies written since construction
+    std::int64_t safetyDeadline = 0; // clock milliseconds
+    std::int64_t hvOffDeadline = 0;
+};
+
+class TRS {
+public:
+    static constexpr int kSafetyIntervalMs = 15 * 60 * 1000;
+    static constexpr int kHvOffIntervalMs = 30 * 60 * 1000;
+    static constexpr const char* kSafetyCopyName = "safety.rtg";
+
+    explicit TRS(const TrsEnvironment& environment);
+    // Ends the run (terminate() and wait) if it still goes; the device is closed by the run itself.
+    ~TRS();
+    TRS(const TRS&) = delete;
+    TRS& operator=(const TRS&) = delete;
+
+    // ---- Lifecycle (user-interface thread) ----
+    void start(); // only with startSuspended
+    // Signals termination: no synchronised call is posted from now on (one that waits is dropped),
+    // pauses end early, and the run ends after its current pass with the shutdown sequence when
+    // the link is up.
+    void terminate();
+    // Waits for the run to end; false when `timeout` passed first.
+    bool waitFor(std::chrono::milliseconds timeout = std::chrono::hours(24));
+    bool running() const;
+    bool terminated() const { return terminated_.load(); }
+
+    // ---- Operations for the windows (user-interface thread) ----
+    // Posts a request: write its value field first, then call this.
+    void post(int request) { pendingRequests.add(request); }
+    // The live record's regions become the stored regions of the configuration (they travel with
+    // the block to the apparatus and into the next live record). Taken over at the next pass.
+    void copyRegionsToThread();
+    // The same with explicit regions (displayed angle units), for callers without a region editor.
+    void storeRegions(std::uint8_t count, const std::array<zavo::RoiRange, 5>& ranges);
+    // Copies of the published state; safe from any thread.
+    TrsStatus status() const;
+    zavo::DeviceConfig configSnapshot() const;
+
+    // ---- Helpers for the routines of WindowUpdates (user-interface thread, inside a routine) ----
+    // `offset` when `offsetEnabled` is set, else 0.
+    int effectiveOffset() const { return config.effectiveOffset(); }
+    // The status line of `scanState` ("Idle", "Scanning 10.00 deg to 130.00 deg", ...).
+    QString scanStatusText() const;
+    // Label of the live record's entry in the record list: "Live at 0.05/1.0  [deg/sec]".
+    QString liveEntryLabel() const;
+    // The live record's cells that the plot range `plotDirtyFrom`..`plotDirtyTo` covers (first,
+    // last), clipped to the current region; first > last when there is none.
+    std::pair<int, int> dirtyCells() const;
+    // The highest value among dirtyCells(), or -1: from it the automatic full scale grows.
+    double highestDirtyValue() const;
+
+    // ---- Link and display state ----
+    std::atomic<bool> connected{false};
+    std::atomic<bool> controlsEnabled{false};
+    std::atomic<bool> linkReady{false};
+    QString deviceSection; // rtg.ini section: the apparatus's serial number made safe
+    bool displayDirty = false;
+    QString rateText;
+    QString angleText;
+    QString currentText;
+    QString hvText;
+    double countRate = 0;
+    double scalarRate = 0;
+    int tubeCurrent = 0;
+    std::atomic<bool> hvIsOn{false};
+    std::atomic<bool> speakerIsOn{false};
+    std::atomic<int> armAngle{0};
+    bool atRangeEnd = false;
+    std::atomic<bool> shuttingDown{false};
+    std::uint8_t lastCode = 47;
+
+    // ---- Scan state ----
+    std::unique_ptr<trecdata> liveRecord;
+    std::atomic<bool> rebuildLiveRecord{false}; // setting it is the operation of the same name
+    std::atomic<int> scanState{scanIdle};
+    int scanRegion = -1;
+    std::atomic<int> scanStart{-1}; // device steps, without offset
+    std::atomic<int> scanEnd{-1};
+    bool adjusting = false;
+    int alignTarget = 0;
+    std::atomic<int> moveTarget{0}; // effective form
+    bool calibrating = false;
+    std::atomic<bool> calibrateThenScan{false};
+    int plotDirtyFrom = -1;
+    int plotDirtyTo = -1;
+    QString remainingText;
+    std::int64_t scanEndTime = 0; // clock milliseconds
+    int remainingMinutes = 0;
+
+    // ---- Device configuration: the one copy of the apparatus's block ----
+    zavo::DeviceConfig config;
+
+    // ---- Requests ----
+    RequestSet requestSet;
+    PendingRequests pendingRequests;
+    std::atomic<std::int16_t> countingTimeRequest{0};    // tenths of a second
+    std::atomic<std::int32_t> scalarCountTimeRequest{0}; // hundredths of a second
+    std::atomic<std::int32_t> armPositionRequest{0};
+    std::atomic<std::int32_t> armMinRequest{0};
+    std::atomic<std::int32_t> armMaxRequest{0};
+    std::atomic<std::int32_t> offsetRequest{0};
+    std::atomic<std::int16_t> angularStepRequest{0};
+    std::atomic<std::int32_t> hvRequest{0}; // 5 V units, low byte used
+    std::atomic<std::int32_t> hvLimitRequest{0};
+    std::atomic<std::uint8_t> hvLimitEnabledRequest{0};
+    std::atomic<double> filterThicknessRequest{0}; // mm
+    std::atomic<std::uint8_t> rangeModeRequest{0};
+    std::atomic<std::uint8_t> radiatorRequest{0};
+    std::atomic<std::uint8_t> filterRequest{0};
+    std::atomic<std::uint8_t> detectorPositionRequest{0};
+    std::atomic<std::uint8_t> autoCoarseRequest{0};
+    std::atomic<std::uint8_t> offsetEnabledRequest{0};
+
+    // Where the safety copy goes.
+    QString safetyCopyPath() const;
+    const QString& settingsPath() const { return settings_.path(); }
+    // The folder beside the executable when it is writable, else the user's data folder.
+    static QString defaultSafetyCopyDir();
+
+private:
+    enum class Routine;
+    using RecordEdit = std::function<void(trecdata&)>;
+
+    // A cached copy of the live record's fields that the worker reads, refreshed on the
+    // user-interface thread at the end of every synchronised call.
+    struct RecordView {
+        std::uint8_t regionCount = 0;
+        std::array<trecdata::Region, trecdata::kMaxRegions> regions{};
+        std::int32_t firstAngle = 0;
+        std::int32_t lastAngle = 0;
+        std::int32_t viewFirstCell = 0;
+        std::int32_t countingTime = 10;
+        double tubeCurrent = 0;
+        bool getRegion(int index, int& from, int& to) const;
+    };
+
+    // ---- run (trs.cpp, loop.cpp) ----
+    void run();
+    void startOfRun();
+    void passConnected();
+    bool replyStep();
+    void requestStep();
+    void timersStep();
+    void publish();
+    bool queueStatusFails();
+
+    // ---- link (link.cpp) ----
+    void passDisconnected();
+    void passHandshake();
+    void loseLink();
+    void endOfRun();
+    void readDeviceSettings();
+    void writeDeviceSettings();
+    void writeSafetyCopy();
+
+    // ---- queue codes (codes.cpp) ----
+    void enqueue(std::uint8_t code);
+    bool performCode(std::uint8_t code);
+    void takeOverValue(std::uint8_t code);
+    void resetConfiguration();
+
+    // ---- replies (replies.cpp) ----
+    void dispatchReply(std::uint8_t tag);
+    void acknowledge();
+    void receiveConfig(const zavo::DeviceConfig& block);
+    void armPositionReply(int position);
+    void tubeCurrentReply(int microamperes);
+
+    // ---- requests (requests_handling.cpp) ----
+    void handleRequest(int request);
+    void enqueueSimple(int request, std::uint8_t code);
+
+    // ---- scans (scan.cpp) ----
+    bool startAlignment();
+    void enqueueMovePattern(int target);
+    void enqueueSweepPattern(int target);
+    void handleStartScan();
+    void handleCalibrateAndScan();
+    void handlePauseScan();
+    void handleResumeScan();
+    void handleStop();
+    void operationComplete();
+    void scanStep(double rate);
+    void haltNotice();
+
+    // ---- arm (arm.cpp) ----
+    void handleMoveArm();
+    void handleCoarseCalibration();
+    void handleSetArmPosition();
+    void handleSetArmRange(int request);
+    void handleApplyOffset();
+    bool regionCheck();
+
+    // ---- synchronised calls (uicalls.cpp) ----
+    bool post(Routine routine, const RecordEdit& edit = {});
+    bool onUi(const std::function<void()>& work);
+    void runRoutine(Routine routine);
+    void replaceLiveRecordNow();
+    void refreshRecordView();
+    void computeEstimate();
+    void applyPendingRegions();
+
+    // ---- environment ----
+    UiExecutor& executor_;
+    WindowUpdates& windows_;
+    SystemClock systemClock_;
+    const Clock& clock_;
+    std::unique_ptr<Sleeper> ownSleeper_;
+    Sleeper& sleeper_;
+    ProfileFile settings_;
+    QString safetyCopyDir_;
+    std::unique_ptr<QThread> thread_;
+    std::atomic<bool> terminated_{false};
+
+    // ---- loop state (worker only) ----
+    CommandQueue commandQueue;
+    bool handshakePending = false;
+    bool awaitingAck = false;
+    bool deviceBusy = false;
+    int replyWatchdog = 0;
+    int idleCounter = 0;
+    std::int64_t safetyDeadline = 0;
+    std::int64_t hvOffDeadline = 0;
+    RecordView recordView_;
+    std::uint64_t passes_ = 0;
+    std::uint64_t linkLosses_ = 0;
+    std::uint64_t safetyCopies_ = 0;
+
+    // ---- hand-over of stored regions from the windows ----
+    mutable std::mutex regionsMutex_;
+    bool regionsPending_ = false;
+    std::uint8_t pendingRoiCount_ = 0;
+    std::array<zavo::RoiRange, 5> pendingRoiRanges_{};
+
+    // ---- published state ----
+    mutable std::mutex publishMutex_;
+    TrsStatus published_;
+
+    friend class TrsTestAccess;
+};
+
+} // namespace engine
+
+// The one acquisition thread of the program (null when none exists).
+extern engine::TRS* acquisitionThread;

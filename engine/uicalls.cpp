@@ -1,0 +1,245 @@
+// Synchronised calls: the engine's part of each routine and the helpers the windows use inside
+// them. Everything here runs on the user-interface thread while the worker waits.
+#include "estimate.h"
+#include "trs.h"
+#include "uiroutines.h"
+#include "windowupdates.h"
+
+#include "real48.h"
+
+#include <algorithm>
+
+namespace engine {
+
+bool TRS::post(Routine routine, const RecordEdit& edit) {
+    return executor_.call([&] {
+        if (edit && liveRecord)
+            edit(*liveRecord);
+        runRoutine(routine);
+        refreshRecordView();
+    });
+}
+
+bool TRS::onUi(const std::function<void()>& work) {
+    return executor_.call([&] {
+        work();
+        refreshRecordView();
+    });
+}
+
+void TRS::runRoutine(Routine routine) {
+    switch (routine) {
+    case Routine::refreshReadouts:
+        windows_.refreshReadouts(*this);
+        break;
+    case Routine::updateControlEnabling:
+        windows_.updateControlEnabling(*this);
+        break;
+    case Routine::updateRecordControls:
+        windows_.updateRecordControls(*this);
+        break;
+    case Routine::refreshScanStatus: {
+        const int state = scanState.load();
+        if (state != scanRepositioning && state != scanMovingArm)
+            computeEstimate();
+        windows_.refreshScanStatus(*this);
+        break;
+    }
+    case Routine::refreshIdleEstimate:
+        computeEstimate();
+        windows_.refreshIdleEstimate(*this);
+        break;
+    case Routine::showRemainingTime:
+        windows_.showRemainingTime(*this);
+        break;
+    case Routine::replaceLiveRecord:
+        replaceLiveRecordNow();
+        break;
+    case Routine::showLiveEntry:
+        windows_.showLiveEntry(*this);
+        break;
+    case Routine::refreshLiveEntry:
+        windows_.refreshLiveEntry(*this);
+        break;
+    case Routine::redrawLiveRecord:
+        windows_.redrawLiveRecord(*this);
+        break;
+    case Routine::mergePendingRequests:
+        requestSet |= pendingRequests.take();
+        windows_.mergePendingRequests(*this);
+        break;
+    case Routine::refreshSettingControls:
+        windows_.refreshSettingControls(*this);
+        angleText.clear();
+        rateText.clear();
+        currentText.clear();
+        hvText.clear();
+        break;
+    case Routine::showScalarResult:
+        windows_.showScalarResult(*this);
+        break;
+    case Routine::abortDataWait:
+        windows_.abortDataWait(*this);
+        break;
+    case Routine::releaseMoveButton:
+        windows_.releaseMoveButton(*this);
+        break;
+    }
+}
+
+void TRS::replaceLiveRecordNow() {
+    windows_.releaseLiveRecord(*this);
+    applyPendingRegions();
+    auto record = trecdata::Create(config.angularStep, scanStart.load(), scanEnd.load(), config.offset,
+                                   config.countingTime);
+    record->offsetEnabled = config.offsetEnabled != 0;
+    record->SetDetectorHv(config.hvSetting);
+    record->radiator = config.radiatorSelection;
+    record->filter = config.filterSelection;
+    record->detectorPosition = config.detectorPosition;
+    record->filterThickness = records::decodeReal48(config.filterThickness);
+    config.roiCount = std::min<std::uint8_t>(config.roiCount, 5);
+    for (int i = 0; i < config.roiCount; ++i)
+        record->AddRegion(config.roiRanges[static_cast<std::size_t>(i)].start,
+                          config.roiRanges[static_cast<std::size_t>(i)].end);
+    record->SetRangeMode(config.rangeMode);
+    liveRecord = std::move(record);
+    windows_.replaceLiveRecord(*this);
+}
+
+bool TRS::RecordView::getRegion(int index, int& from, int& to) const {
+    if (index < -1 || index >= regionCount)
+        return false;
+    if (index == -1) {
+        from = firstAngle;
+        to = lastAngle;
+    } else {
+        from = regions[static_cast<std::size_t>(index)].from;
+        to = regions[static_cast<std::size_t>(index)].to;
+    }
+    return true;
+}
+
+void TRS::refreshRecordView() {
+    if (!liveRecord)
+        return;
+    const trecdata& r = *liveRecord;
+    recordView_.regionCount = r.regionCount;
+    recordView_.regions = r.regions;
+    recordView_.firstAngle = r.FirstAngle();
+    recordView_.lastAngle = r.LastAngle();
+    recordView_.viewFirstCell = r.ViewFirstCell();
+    recordView_.countingTime = r.countingTime;
+    recordView_.tubeCurrent = r.tubeCurrent;
+}
+
+void TRS::computeEstimate() {
+    EstimateInputs in;
+    in.scanState = scanState.load();
+    in.angularStep = config.angularStep;
+    in.countingTime = config.countingTime;
+    in.armAngle = armAngle.load();
+    in.scanEnd = scanEnd.load();
+    in.effectiveOffset = effectiveOffset();
+    const int regionCount = liveRecord ? liveRecord->regionCount : 0;
+    // Idle: the next scan starts where startScan starts it (the first region, or the whole
+    // record), not at the region the last scan ended with.
+    const int first = in.scanState == scanIdle ? (regionCount > 0 ? 0 : -1) : scanRegion;
+    for (int i = first; liveRecord && i <= regionCount - 1; ++i) {
+        std::int32_t from = 0;
+        std::int32_t to = 0;
+        if (liveRecord->GetRegion(i, from, to))
+            in.segments.emplace_back(from, to);
+    }
+    const std::int64_t seconds = estimateSeconds(in);
+    remainingMinutes = static_cast<int>(seconds / 60);
+    scanEndTime = clock_.nowMs() + seconds * 1000;
+    remainingText = remainingTimeText(remainingMinutes);
+}
+
+QString TRS::scanStatusText() const {
+    if (adjusting)
+        return QStringLiteral("Adjusting");
+    if (calibrating)
+        return QStringLiteral("Coarse angle calibration");
+    QString region;
+    if (liveRecord)
+        liveRecord->RegionText(scanRegion, region);
+    switch (scanState.load()) {
+    case scanIdle:
+        return liveRecord && liveRecord->modified.load()
+                   ? QStringLiteral("Idle (press reset to enable changes)")
+                   : QStringLiteral("Idle");
+    case scanScanning:
+        return QStringLiteral("Scanning ") + region;
+    case scanPaused:
+        return QStringLiteral("Scan paused ") + region;
+    case scanRepositioning: {
+        std::int32_t from = 0;
+        std::int32_t to = 0;
+        if (liveRecord)
+            liveRecord->GetRegion(scanRegion, from, to);
+        return QString::asprintf("Repositioning to %.2f deg", from / 20.0);
+    }
+    case scanUnconditional:
+        return QStringLiteral("Unconditional scannig");
+    case scanMovingArm:
+        return QStringLiteral("Moving arm");
+    case scanUnconditionalPaused:
+        return QStringLiteral("Pause unconditional scan");
+    default:
+        return {};
+    }
+}
+
+QString TRS::liveEntryLabel() const {
+    const int step = liveRecord ? liveRecord->angularStep : 1;
+    const int time = liveRecord ? liveRecord->countingTime : 0;
+    QString stepText;
+    switch (step) {
+    case 1:
+        stepText = QStringLiteral("0.05");
+        break;
+    case 2:
+        stepText = QStringLiteral("0.1");
+        break;
+    case 4:
+        stepText = QStringLiteral("0.2");
+        break;
+    case 10:
+        stepText = QStringLiteral("0.5");
+        break;
+    default:
+        stepText = QString::number(step * 0.05);
+    }
+    return QStringLiteral("Live at ") + stepText + QString::asprintf("/%.1f ", time / 10.0) +
+           QStringLiteral(" [deg/sec]");
+}
+
+std::pair<int, int> TRS::dirtyCells() const {
+    if (plotDirtyFrom == -1 || !liveRecord)
+        return {0, -1};
+    const int eo = effectiveOffset();
+    // The plot range carries the offset twice (see scanStep); the cell index once less.
+    const int base = liveRecord->ViewFirstCell() - (scanStart.load() + eo);
+    std::int32_t from = 0;
+    std::int32_t to = 0;
+    if (!liveRecord->GetRegion(liveRecord->currentRegion, from, to))
+        return {0, -1};
+    const int first = std::max(plotDirtyFrom + base - eo, base);
+    const int last = std::min(plotDirtyTo + base - eo, base + (to - from));
+    return {first, last};
+}
+
+double TRS::highestDirtyValue() const {
+    double highest = -1;
+    const auto [first, last] = dirtyCells();
+    for (int i = first; i <= last; ++i) {
+        const trecdata::Cell cell = liveRecord->ReadCell(i);
+        if (cell.valid)
+            highest = std::max(highest, cell.value);
+    }
+    return highest;
+}
+
+} // namespace engine
