@@ -1,10 +1,9 @@
 #include "d2xxunit.h"
 #include "linkseq.h"
 #include "ptypair.h"
+#include "qtapp.h"
 #include "replies.h"
 #include "serialprovider.h"
-
-#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -39,15 +38,6 @@ TEST(SerialProvider, NamedPortThatDoesNotExistListsNoDevice) {
     EXPECT_EQ(D2XXUnit::deviceCount, 0u);
     EXPECT_EQ(D2XXUnit::Open_USB_Device_By_Device_Description("QM417"), ft::DEVICE_NOT_FOUND);
     EXPECT_NE(D2XXUnit::GetQueueStatus(), ft::OK); // nothing is open
-}
-
-// Qt's port notifiers need the main thread to be Qt's own (the program has its application object).
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "test_device";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
 }
 
 class SerialOnPty : public ::testing::Test {
