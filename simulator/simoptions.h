@@ -1,0 +1,30 @@
+// Options of the simulated apparatus as text: the command line of zavo-apparatus-sim, and the
+// environment variable ZAVO_SIM that holds the same options for the in-process apparatus.
+#pragma once
+
+#include "apparatus.h"
+
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct ProgramOptions {
+    ApparatusOptions apparatus;
+    bool help = false;
+};
+
+struct ParsedOptions {
+    ProgramOptions options;
+    std::string error; // empty when the options are usable
+    bool ok() const { return error.empty(); }
+};
+
+// Parses options (without the program name); both "--name value" and "--name=value" are accepted.
+ParsedOptions parseOptions(const std::vector<std::string>& arguments);
+// Parses the options in the environment variable ZAVO_SIM (split at blanks); none when unset.
+ParsedOptions environmentOptions();
+// The option summary for --help.
+std::string usageText();
+
+} // namespace sim
