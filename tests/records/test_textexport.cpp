@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+
 namespace {
 
 const QByteArray kHeader("angle [deg]\tcounting rate [cps]\r\n");
@@ -107,4 +110,26 @@ TEST(TextExport, WritesTheFileSafely) {
     EXPECT_FALSE(
         records::exportText(*record, dir.filePath(QStringLiteral("missing/scan.txt")), QLocale::c(), &error));
     EXPECT_FALSE(error.isEmpty());
+}
+
+TEST(TextExport, TwoDecimalsRoundLikePrintf) {
+    // Exact ties of the binary value (0.125, 2.5 hundredths), values just beside ties, negatives
+    // that round to zero and large values must all read as "%.2f" does.
+    std::vector<double> values = {0.0,    -0.0, 0.125,       0.375,         1.005, 2.675,    -0.001,
+                                  -0.005, 1e7,  1e7 + 0.125, 123456789.125, 1e20,  0.994999, 0.995};
+    std::uint64_t state = 12345;
+    for (int i = 0; i < 20000; ++i) {
+        state = state * 6364136223846793005ULL + 1442695040888963407ULL;
+        const double magnitude =
+            std::ldexp(static_cast<double>(state >> 11) / 0x1p53, static_cast<int>(state % 40) - 10);
+        values.push_back((state & 1) ? -magnitude : magnitude);
+        values.push_back(std::round(magnitude * 1000) / 1000); // many near-ties
+    }
+    for (const double value : values) {
+        std::string mine;
+        records::appendTwoDecimals(mine, value, ",");
+        char expected[400];
+        std::snprintf(expected, sizeof expected, "%.2f", value);
+        ASSERT_EQ(QByteArray::fromStdString(mine), QByteArray(expected).replace('.', ',')) << value;
+    }
 }
