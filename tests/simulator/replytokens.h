@@ -52,6 +52,16 @@ inline std::vector<Reply> only(const std::vector<Reply>& replies, char tag) {
     return selected;
 }
 
+// Whether a whole reply with `tag` (its payload complete) is among the bytes.
+inline bool hasWhole(const std::string& bytes, char tag) {
+    for (const Reply& reply : tokens(bytes)) {
+        if (reply.tag == tag && reply.payload.size() == payloadSize(tag)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 inline std::string tags(const std::vector<Reply>& replies) {
     std::string text;
     for (const Reply& reply : replies) {
