@@ -1,5 +1,7 @@
 #include "simoptions.h"
 
+#include "simprovider.h"
+
 #include <charconv>
 #include <cstdlib>
 #include <functional>
@@ -152,6 +154,17 @@ ParsedOptions environmentOptions() {
         parsed.error = "ZAVO_SIM: " + parsed.error;
     }
     return parsed;
+}
+
+std::unique_ptr<ft::Provider> makeSimProviderFromEnvironment(std::string* error) {
+    const ParsedOptions parsed = environmentOptions();
+    if (!parsed.ok()) {
+        if (error != nullptr) {
+            *error = parsed.error;
+        }
+        return nullptr;
+    }
+    return makeSimProvider(parsed.options.apparatus);
 }
 
 std::string usageText() {

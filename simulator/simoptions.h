@@ -3,6 +3,9 @@
 #pragma once
 
 #include "apparatus.h"
+#include "ftprovider.h"
+
+#include <memory>
 
 #include <string>
 #include <vector>
@@ -24,6 +27,10 @@ struct ParsedOptions {
 ParsedOptions parseOptions(const std::vector<std::string>& arguments);
 // Parses the options in the environment variable ZAVO_SIM (split at blanks); none when unset.
 ParsedOptions environmentOptions();
+// The in-process provider for the program's device choice "simulator": a new apparatus with the
+// options of ZAVO_SIM (the defaults when it is unset). Null, with the reason in *error, when ZAVO_SIM
+// holds unusable options.
+std::unique_ptr<ft::Provider> makeSimProviderFromEnvironment(std::string* error = nullptr);
 // The option summary for --help.
 std::string usageText();
 

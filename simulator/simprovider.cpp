@@ -173,15 +173,20 @@ ft::Status SimProvider::GetQueueStatus(ft::Handle handle, ft::Dword* rxBytes) {
     return ft::OK;
 }
 
-ft::Status SimProvider::Read(ft::Handle handle, void* buffer, ft::Dword bytesToRead,
-                             ft::Dword* bytesReturned) {
-    if (bytesReturned == nullptr || (buffer == nullptr && bytesToRead > 0)) {
+ft::Status SimProvider::beginTransfer(ft::Handle handle, const void* buffer, ft::Dword count, ft::Dword* done,
+                                      std::uint64_t* generation) const {
+    if (done == nullptr || (buffer == nullptr && count > 0)) {
         return ft::INVALID_PARAMETER;
     }
-    *bytesReturned = 0;
+    *done = 0;
+    return check(handle, generation);
+}
+
+ft::Status SimProvider::Read(ft::Handle handle, void* buffer, ft::Dword bytesToRead,
+                             ft::Dword* bytesReturned) {
     std::uint64_t generation = 0;
-    const ft::Status status = check(handle, &generation);
-    if (status != ft::OK) {
+    if (const ft::Status status = beginTransfer(handle, buffer, bytesToRead, bytesReturned, &generation);
+        status != ft::OK) {
         return status;
     }
     ft::Dword timeoutMs = 0;
@@ -198,13 +203,9 @@ ft::Status SimProvider::Read(ft::Handle handle, void* buffer, ft::Dword bytesToR
 
 ft::Status SimProvider::Write(ft::Handle handle, const void* buffer, ft::Dword bytesToWrite,
                               ft::Dword* bytesWritten) {
-    if (bytesWritten == nullptr || (buffer == nullptr && bytesToWrite > 0)) {
-        return ft::INVALID_PARAMETER;
-    }
-    *bytesWritten = 0;
     std::uint64_t generation = 0;
-    const ft::Status status = check(handle, &generation);
-    if (status != ft::OK) {
+    if (const ft::Status status = beginTransfer(handle, buffer, bytesToWrite, bytesWritten, &generation);
+        status != ft::OK) {
         return status;
     }
     if (!apparatus_->send(generation, std::span(static_cast<const std::uint8_t*>(buffer), bytesToWrite))) {

@@ -52,6 +52,9 @@ public:
 private:
     // FT_OK for the open handle, FT_INVALID_HANDLE for any other, FT_IO_ERROR after an unplug.
     ft::Status check(ft::Handle handle, std::uint64_t* generation = nullptr) const;
+    // Checks the arguments of a read or write, zeroes its count and checks the handle.
+    ft::Status beginTransfer(ft::Handle handle, const void* buffer, ft::Dword count, ft::Dword* done,
+                             std::uint64_t* generation) const;
     ft::Dword deviceCount() const;
 
     std::shared_ptr<Apparatus> apparatus_;

@@ -184,4 +184,13 @@ TEST(SimOptions, EnvironmentCarriesTheSameOptions) {
     EXPECT_EQ(parsed.options.apparatus.timeScale, 50.0);
     EXPECT_EQ(parsed.options.apparatus.firmware.seed, 8u);
     EXPECT_TRUE(environmentOptions().ok());
+
+    ::setenv("ZAVO_SIM", "--kv 99", 1);
+    std::string error;
+    EXPECT_EQ(makeSimProviderFromEnvironment(&error), nullptr);
+    ::unsetenv("ZAVO_SIM");
+    EXPECT_NE(error.find("ZAVO_SIM"), std::string::npos);
+    const auto provider = makeSimProviderFromEnvironment(&error);
+    ASSERT_NE(provider, nullptr);
+    EXPECT_EQ(provider->name(), "simulator");
 }
