@@ -146,7 +146,9 @@ void TRS::takeOverValue(std::uint8_t code) {
 
 void TRS::resetConfiguration() {
     config.applyResetDefaults();
-    post(Routine::replaceLiveRecord);
+    // Unsaved measurements survive (see receiveConfig).
+    if (!(liveRecord && liveRecord->modified.load()))
+        post(Routine::replaceLiveRecord);
     post(Routine::refreshSettingControls);
     if (!zavo::writeConfigBlock(config)) {
         loseLink();

@@ -122,7 +122,10 @@ void TRS::passHandshake() {
     handshakePending = false;
     if (!liveRecord)
         liveRecord = trecdata::Create(20, 15, 120, 0, 10);
-    onUi([this] { liveRecord->offsetEnabled = false; });
+    // The record about to be replaced by one built from the apparatus's block; a record with
+    // unsaved measurements is kept as it is (see receiveConfig).
+    if (!liveRecord->modified.load())
+        onUi([this] { liveRecord->offsetEnabled = false; });
     const std::int64_t now = clock_.nowMs();
     safetyDeadline = now + kSafetyIntervalMs;
     hvOffDeadline = now + kHvOffIntervalMs;

@@ -22,21 +22,23 @@ bool TRS::queueStatusFails() {
     return true;
 }
 
+// The deadlines are looked at in every pass. Looking only when the idle counter passes 7 would
+// miss them for as long as replies keep the display dirty (the counter is then reset before it
+// gets there), which would stop the safety copy and the high-voltage auto-off exactly while the
+// apparatus is busiest.
 void TRS::timersStep() {
     const std::int64_t now = clock_.nowMs();
-    if (idleCounter == 7) {
-        if (now > hvOffDeadline && hvIsOn.load()) {
-            requestSet.add(hvOff);
-            hvOffDeadline = now + kHvOffIntervalMs;
-        }
-        if (now > safetyDeadline) {
-            if (liveRecord && liveRecord->modified.load())
-                writeSafetyCopy();
-            safetyDeadline = now + kSafetyIntervalMs;
-        }
+    if (now > hvOffDeadline && hvIsOn.load()) {
+        requestSet.add(hvOff);
+        hvOffDeadline = now + kHvOffIntervalMs;
+    }
+    if (now > safetyDeadline) {
+        if (liveRecord && liveRecord->modified.load())
+            writeSafetyCopy();
+        safetyDeadline = now + kSafetyIntervalMs;
     }
     const int state = scanState.load();
-    if (idleCounter == 5 && (state == scanScanning || state == scanUnconditional)) {
+    if (state == scanScanning || state == scanUnconditional) {
         const auto minutes = static_cast<int>((scanEndTime - now) / 60000);
         if (minutes != remainingMinutes) {
             remainingMinutes = minutes;

@@ -107,10 +107,17 @@ void TRS::receiveConfig(const zavo::DeviceConfig& block) {
     config.radiatorSelection = 0;
     scanStart.store(config.armMin);
     scanEnd.store(config.armMax);
+    // A live record that holds unsaved measurements (a scan cut short by a lost link) is kept:
+    // a new one would throw the measured points away. The user starts afresh with the next scan
+    // or a reset, both of which ask before discarding unsaved data.
+    const bool keepLiveRecord = liveRecord && liveRecord->modified.load();
     if (config.isValid()) {
         config.hvSetting = 0;
         hvRequest.store(0);
-        rebuildLiveRecord.store(true);
+        if (keepLiveRecord)
+            post(Routine::refreshScanStatus);
+        else
+            rebuildLiveRecord.store(true);
         post(Routine::refreshSettingControls);
         return;
     }
@@ -118,7 +125,8 @@ void TRS::receiveConfig(const zavo::DeviceConfig& block) {
     offsetRequest.store(0);
     config.applyInvalidBlockDefaults();
     requestSet.add(applyOffset);
-    rebuildLiveRecord.store(true);
+    if (!keepLiveRecord)
+        rebuildLiveRecord.store(true);
     scanStart.store(300);
     scanEnd.store(2400);
     config.hvSetting = 0;

@@ -1,0 +1,157 @@
+#include "headlessdriver.h"
+
+#include "protocol.h"
+
+namespace engine {
+
+HeadlessDriver::HeadlessDriver(TRS& thread, UiExecutor& executor, HeadlessUpdates& updates)
+    : thread_(thread), executor_(executor), updates_(updates) {
+    updates_.setObserver([this](RoutineId id, TRS& t) { observe(id, t); });
+}
+
+void HeadlessDriver::observe(RoutineId id, TRS& t) {
+    if (id == RoutineId::refreshSettingControls)
+        configSeen_ = true;
+    if (id == RoutineId::refreshScanStatus) {
+        const int state = t.scanState.load();
+        const bool busy = state != scanIdle || t.adjusting || t.calibrating;
+        if (busy)
+            scanStarted_ = true;
+        else if (scanStarted_)
+            scanEnded_ = true;
+    }
+    if (progress_)
+        progress_(id, t);
+}
+
+bool HeadlessDriver::serveUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = Clock::now() + timeout;
+    while (!done()) {
+        if (interrupted() || Clock::now() >= deadline)
+            return done();
+        executor_.serveFor(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+bool HeadlessDriver::waitForApparatus(std::chrono::milliseconds timeout) {
+    return serveUntil(
+        [&] {
+            if (!thread_.linkReady.load() || !configSeen_)
+                return false;
+            const auto config = thread_.configSnapshot();
+            return config.isValid();
+        },
+        timeout);
+}
+
+bool HeadlessDriver::waitUntilSettled(std::chrono::milliseconds timeout) {
+    return serveUntil(
+        [&] {
+            if (!thread_.pendingRequests.empty() || !thread_.linkReady.load())
+                return false;
+            // The thread's own status poll comes and goes all the time; it does not count.
+            const TrsStatus s = thread_.status();
+            RequestSet active = s.requestSet;
+            active.remove(statusPoll);
+            const bool ownPoll = s.lastCode == zavo::cmdStatusPoll;
+            return active.empty() && s.queueCount == 0 && (!s.awaitingAck || ownPoll) && !s.deviceBusy;
+        },
+        timeout);
+}
+
+void HeadlessDriver::setCountingTime(int tenths) {
+    thread_.countingTimeRequest.store(static_cast<std::int16_t>(tenths));
+    thread_.post(engine::setCountingTime);
+}
+
+void HeadlessDriver::setAngularStep(int units) {
+    thread_.angularStepRequest.store(static_cast<std::int16_t>(units));
+    thread_.post(engine::setAngularStep);
+}
+
+void HeadlessDriver::setDetectorHv(int volts) {
+    thread_.hvRequest.store(volts / 5);
+    thread_.post(engine::setDetectorHv);
+}
+
+void HeadlessDriver::switchHv(bool on) {
+    thread_.post(on ? hvOn : hvOff);
+}
+
+bool HeadlessDriver::applySettings(const ScanPlan& plan, std::chrono::milliseconds timeout) {
+    setCountingTime(plan.countingTime);
+    setAngularStep(plan.angularStep);
+    if (plan.hvVolts)
+        setDetectorHv(*plan.hvVolts);
+    switchHv(plan.hvOn);
+    return serveUntil(
+               [&] {
+                   const auto config = thread_.configSnapshot();
+                   return config.countingTime == plan.countingTime &&
+                          config.angularStep == plan.angularStep &&
+                          (!plan.hvVolts || config.hvSetting == *plan.hvVolts / 5) &&
+                          thread_.hvIsOn.load() == plan.hvOn;
+               },
+               timeout) &&
+           waitUntilSettled(timeout);
+}
+
+bool HeadlessDriver::startScan(const ScanPlan& plan, std::chrono::milliseconds timeout) {
+    std::array<zavo::RoiRange, 5> ranges{};
+    std::size_t count = 0;
+    for (const auto& [from, to] : plan.regions) {
+        if (count == ranges.size())
+            break;
+        ranges[count++] = {static_cast<std::int16_t>(from), static_cast<std::int16_t>(to)};
+    }
+    scanStarted_ = false;
+    scanEnded_ = false;
+    linkLossesAtStart_ = thread_.status().linkLosses;
+    thread_.storeRegions(static_cast<std::uint8_t>(count), ranges);
+    // What the scan button does: a fresh live record, then the scan.
+    thread_.rebuildLiveRecord.store(true);
+    thread_.calibrateThenScan.store(false);
+    thread_.post(engine::startScan);
+    return serveUntil([&] { return scanStarted_; }, timeout);
+}
+
+ScanOutcome HeadlessDriver::finishScan(std::chrono::milliseconds timeout,
+                                       std::chrono::milliseconds stopTimeout) {
+    const bool ended =
+        serveUntil([&] { return scanEnded_ || thread_.status().linkLosses != linkLossesAtStart_; }, timeout);
+    if (thread_.status().linkLosses != linkLossesAtStart_)
+        return ScanOutcome::LinkLost;
+    if (ended && scanEnded_)
+        return ScanOutcome::Completed;
+    if (interrupted()) {
+        const std::atomic<bool>* flag = interrupt_;
+        interrupt_ = nullptr; // the stop itself must be waited for
+        stopScan(stopTimeout);
+        interrupt_ = flag;
+        return ScanOutcome::Interrupted;
+    }
+    return ScanOutcome::TimedOut;
+}
+
+bool HeadlessDriver::stopScan(std::chrono::milliseconds timeout) {
+    thread_.post(stop);
+    return serveUntil([&] { return thread_.scanState.load() == scanIdle; }, timeout) &&
+           waitUntilSettled(timeout);
+}
+
+const char* scanOutcomeText(ScanOutcome outcome) {
+    switch (outcome) {
+    case ScanOutcome::Completed:
+        return "completed";
+    case ScanOutcome::Interrupted:
+        return "interrupted";
+    case ScanOutcome::LinkLost:
+        return "link to the apparatus lost";
+    case ScanOutcome::TimedOut:
+        return "timed out";
+    }
+    return "";
+}
+
+} // namespace engine

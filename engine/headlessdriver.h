@@ -1,0 +1,99 @@
+// Driving the acquisition thread without windows: the command line, the demo, tests and
+// benchmarks post the same requests a user would, value first, and serve the thread's
+// synchronised calls on the calling thread while they wait.
+#pragma once
+
+#include "headlessupdates.h"
+#include "trs.h"
+#include "uiexecutor.h"
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace engine {
+
+struct ScanPlan {
+    // Regions of interest in displayed angle units, up to five; none: the whole arm range.
+    std::vector<std::pair<int, int>> regions;
+    int angularStep = 1;  // angle units: 1, 2, 4 or 10
+    int countingTime = 1; // tenths of a second per step
+    std::optional<int> hvVolts;
+    bool hvOn = true;
+};
+
+enum class ScanOutcome {
+    Completed,
+    Interrupted, // the interrupt flag was raised; the scan was stopped
+    LinkLost,
+    TimedOut,
+};
+
+class HeadlessDriver {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // Serves the thread's calls on the calling thread, which must be the executor's
+    // user-interface thread. Installs itself as the observer of `updates`.
+    HeadlessDriver(TRS& thread, UiExecutor& executor, HeadlessUpdates& updates);
+
+    // A flag (raised from elsewhere, e.g. by Ctrl+C) that ends every wait early.
+    void setInterrupt(const std::atomic<bool>* flag) { interrupt_ = flag; }
+    bool interrupted() const { return interrupt_ && interrupt_->load(); }
+    // Called after every routine the thread posts (progress display).
+    void setProgress(HeadlessUpdates::Observer progress) { progress_ = std::move(progress); }
+
+    // Serves calls until `done` holds, the time-out passes or the interrupt is raised; returns
+    // `done`'s last value.
+    bool serveUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+
+    // Until the handshake is complete and the apparatus's configuration block has been taken over.
+    bool waitForApparatus(std::chrono::milliseconds timeout);
+
+    // Until the thread has nothing left to do: no pending or active request, an empty queue, no
+    // acknowledge outstanding and the apparatus not busy.
+    bool waitUntilSettled(std::chrono::milliseconds timeout);
+
+    // Posts a request with its value written first, as the windows do.
+    void setCountingTime(int tenths);
+    void setAngularStep(int units);
+    void setDetectorHv(int volts);
+    void switchHv(bool on);
+
+    // Counting time, step and HV of the plan (and HV on/off); true when the apparatus took them.
+    bool applySettings(const ScanPlan& plan, std::chrono::milliseconds timeout);
+
+    // A fresh live record with the plan's regions, then startScan. True once the scan runs.
+    bool startScan(const ScanPlan& plan, std::chrono::milliseconds timeout);
+    // Until the running scan ends. On interrupt the scan is stopped (the stop request) and its
+    // end awaited for up to `stopTimeout`.
+    ScanOutcome finishScan(std::chrono::milliseconds timeout,
+                           std::chrono::milliseconds stopTimeout = std::chrono::seconds(10));
+    // Posts stop and waits until the thread is idle again.
+    bool stopScan(std::chrono::milliseconds timeout);
+
+    // The thread's posted-routine count since the last startScan: scan started and ended.
+    bool scanStarted() const { return scanStarted_; }
+    bool scanEnded() const { return scanEnded_; }
+    std::uint64_t linkLossesAtStart() const { return linkLossesAtStart_; }
+
+private:
+    void observe(RoutineId id, TRS& thread);
+
+    TRS& thread_;
+    UiExecutor& executor_;
+    HeadlessUpdates& updates_;
+    const std::atomic<bool>* interrupt_ = nullptr;
+    HeadlessUpdates::Observer progress_;
+    bool configSeen_ = false;
+    bool scanStarted_ = false;
+    bool scanEnded_ = false;
+    std::uint64_t linkLossesAtStart_ = 0;
+};
+
+const char* scanOutcomeText(ScanOutcome outcome);
+
+} // namespace engine

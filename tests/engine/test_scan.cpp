@@ -1,0 +1,385 @@
+// Scans, arm moves and calibration against the simulated apparatus, and the thread's timers.
+#include "simfixture.h"
+
+#include "recordfile.h"
+
+#include <QFile>
+
+#include <vector>
+
+using namespace enginetest;
+using engine::RoutineId;
+using engine::ScanOutcome;
+using engine::ScanPlan;
+
+namespace {
+
+// The simulated apparatus's arm range is 100..2400 with offset 0: record cell = angle - 100.
+constexpr int kArmMin = 100;
+
+bool cellValid(engine::TRS& t, int angle) {
+    return t.liveRecord->ReadCell(angle - kArmMin).valid;
+}
+
+class ScanTest : public SimFixture {
+protected:
+    // Connects and sets step and counting time (tenths); HV on.
+    void prepare(int step, int countingTime) {
+        connect();
+        plan.angularStep = step;
+        plan.countingTime = countingTime;
+        ASSERT_TRUE(driver->applySettings(plan, kWait));
+    }
+
+    ScanOutcome scan() {
+        EXPECT_TRUE(driver->startScan(plan, kWait));
+        return driver->finishScan(kWait);
+    }
+
+    // Records every status the thread shows, with the state and the alignment target.
+    void recordStatuses() {
+        observer = [this](RoutineId id, engine::TRS& t) {
+            if (id == RoutineId::refreshScanStatus)
+                statuses.push_back(
+                    {t.scanStatusText(), t.scanState.load(), t.adjusting ? t.alignTarget : -1});
+        };
+    }
+    int countState(int state) const {
+        int n = 0;
+        for (const auto& s : statuses)
+            n += s.state == state && s.alignTarget == -1 ? 1 : 0;
+        return n;
+    }
+    std::vector<int> alignTargets() const {
+        std::vector<int> targets;
+        for (const auto& s : statuses)
+            if (s.alignTarget != -1)
+                targets.push_back(s.alignTarget);
+        return targets;
+    }
+
+    struct Status {
+        QString text;
+        int state;
+        int alignTarget;
+    };
+    ScanPlan plan;
+    std::vector<Status> statuses;
+};
+
+} // namespace
+
+TEST_F(ScanTest, WholeRangeAtHalfDegreeSteps) {
+    prepare(10, 1);
+    EXPECT_TRUE(thread->hvIsOn.load());
+    recordStatuses();
+    ASSERT_EQ(scan(), ScanOutcome::Completed);
+    EXPECT_EQ(thread->scanState.load(), engine::scanIdle);
+    EXPECT_EQ(countState(engine::scanRepositioning), 1);
+    EXPECT_GE(countState(engine::scanScanning), 1);
+    EXPECT_TRUE(alignTargets().empty()); // 100 lies on the 0.5-degree grid
+    // One point every ten cells from 5.00 to 120.00 degrees, each filling nine cells; the cell
+    // half-way between two points stays empty.
+    for (int angle = 100; angle <= 2400; angle += 10)
+        ASSERT_TRUE(cellValid(*thread, angle)) << angle;
+    for (int angle = 105; angle < 2400; angle += 10)
+        ASSERT_FALSE(cellValid(*thread, angle)) << angle;
+    EXPECT_EQ(validCells(), 229 * 9 + 2 * 5);
+    EXPECT_TRUE(thread->liveRecord->modified.load());
+    // Only the first point locks the setting controls.
+    EXPECT_EQ(updates.count(RoutineId::updateRecordControls), 1u);
+    EXPECT_EQ(updates.statusText(), "Idle (press reset to enable changes)");
+    EXPECT_GT(updates.plottedCells(), 200u);
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    EXPECT_TRUE(firmware([](sim::Firmware& f) { return f.gate() == 50; })); // idle gate restored
+}
+
+TEST_F(ScanTest, ThreeRegionsAreScannedOneAfterTheOther) {
+    prepare(1, 1);
+    plan.regions = {{600, 640}, {800, 820}, {1000, 1040}};
+    recordStatuses();
+    ASSERT_EQ(scan(), ScanOutcome::Completed);
+    EXPECT_EQ(countState(engine::scanRepositioning), 3);
+    ASSERT_FALSE(statuses.empty());
+    bool sawSecond = false;
+    for (const auto& s : statuses)
+        sawSecond |= s.text == "Scanning 40.00 deg to 41.00 deg";
+    EXPECT_TRUE(sawSecond);
+    EXPECT_EQ(validCells(), 41 + 21 + 41);
+    for (int angle : {600, 640, 800, 820, 1000, 1040})
+        EXPECT_TRUE(cellValid(*thread, angle)) << angle;
+    for (int angle : {599, 641, 799, 821, 999, 1041})
+        EXPECT_FALSE(cellValid(*thread, angle)) << angle;
+    EXPECT_TRUE(until([&] { return thread->status().scanRegion == 3; }));
+}
+
+TEST_F(ScanTest, StartAtHalfDegreeStepsIsAlignedToTheGrid) {
+    prepare(10, 1);
+    plan.regions = {{901, 960}}; // 45.05 .. 48.00 degrees
+    recordStatuses();
+    ASSERT_EQ(scan(), ScanOutcome::Completed);
+    EXPECT_EQ(alignTargets(), std::vector<int>({910}));
+    bool sawAdjusting = false;
+    for (const auto& s : statuses)
+        sawAdjusting |= s.text == "Adjusting";
+    EXPECT_TRUE(sawAdjusting);
+    // Points at 45.50, 46.00 ... 48.00 degrees; nothing counted at 45.05.
+    EXPECT_TRUE(cellValid(*thread, 910));
+    EXPECT_TRUE(cellValid(*thread, 960));
+    EXPECT_FALSE(cellValid(*thread, 901));
+    EXPECT_FALSE(cellValid(*thread, 905));
+}
+
+TEST_F(ScanTest, FinestStepNeedsNoAlignment) {
+    prepare(1, 1);
+    plan.regions = {{901, 910}};
+    recordStatuses();
+    ASSERT_EQ(scan(), ScanOutcome::Completed);
+    EXPECT_TRUE(alignTargets().empty());
+    EXPECT_TRUE(cellValid(*thread, 901));
+    EXPECT_EQ(validCells(), 10);
+}
+
+TEST_F(ScanTest, AlignmentBeyondTheArmRangeEndsTheScanWithoutASweep) {
+    prepare(10, 1);
+    // Lower the arm's upper end off the 0.5-degree grid.
+    thread->armMaxRequest.store(2395);
+    thread->post(engine::setArmMax);
+    ASSERT_TRUE(until([&] { return thread->configSnapshot().armMax == 2395; }));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    plan.regions = {{2391, 2395}};
+    recordStatuses();
+    ASSERT_EQ(scan(), ScanOutcome::Completed);
+    EXPECT_EQ(countState(engine::scanScanning), 0);
+    EXPECT_TRUE(alignTargets().empty());
+    EXPECT_EQ(validCells(), 0);
+    EXPECT_EQ(thread->scanState.load(), engine::scanIdle);
+    EXPECT_TRUE(driver->waitUntilSettled(kWait));
+    EXPECT_TRUE(firmware([](sim::Firmware& f) { return f.gate() == 50; }));
+}
+
+TEST_F(ScanTest, PauseBetweenGridStepsThenResumeRealignsAndCountsAgain) {
+    // Slow enough that the pause lands between two grid positions.
+    apparatusOptions.timeScale = 10;
+    apparatusOptions.firmware.armStepTime = 200'000;
+    prepare(10, 1);
+    plan.regions = {{400, 440}};
+    bool paused = false;
+    observer = [&](RoutineId id, engine::TRS& t) {
+        if (!paused && id == RoutineId::refreshReadouts && t.scanState.load() == engine::scanScanning &&
+            t.armAngle.load() == 415) {
+            paused = true;
+            t.post(engine::pauseScan);
+        }
+    };
+    ASSERT_TRUE(driver->startScan(plan, kWait));
+    ASSERT_TRUE(until([&] { return paused && thread->scanState.load() == engine::scanPaused; }));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    observer = nullptr;
+    const int stoppedAt = thread->armAngle.load();
+    ASSERT_NE(stoppedAt % 10, 0) << "the arm stopped on the grid";
+    EXPECT_EQ(updates.statusText(), "Scan paused 20.00 deg to 22.00 deg");
+    const int cellsWhilePaused = validCells();
+    EXPECT_EQ(cellsWhilePaused, 2 * 9); // 20.00 and 20.50 degrees
+
+    recordStatuses();
+    thread->post(engine::resumeScan);
+    ASSERT_EQ(driver->finishScan(kWait), ScanOutcome::Completed);
+    ASSERT_EQ(alignTargets().size(), 1u);
+    EXPECT_EQ(alignTargets()[0], (stoppedAt / 10 + 1) * 10);
+    // Counted again with the scan's gate: every grid point to the end, nothing between.
+    for (int angle = 400; angle <= 440; angle += 10)
+        EXPECT_TRUE(cellValid(*thread, angle)) << angle;
+    EXPECT_FALSE(cellValid(*thread, stoppedAt - stoppedAt % 10 + 5));
+    EXPECT_EQ(thread->scanState.load(), engine::scanIdle);
+}
+
+TEST_F(ScanTest, PauseWhileIdleThenResumeScansUnconditionallyToTheEnd) {
+    prepare(10, 1);
+    recordStatuses();
+    thread->post(engine::pauseScan);
+    ASSERT_TRUE(until([&] { return thread->scanState.load() == engine::scanUnconditionalPaused; }));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    EXPECT_EQ(updates.statusText(), "Pause unconditional scan");
+    thread->post(engine::resumeScan);
+    ASSERT_TRUE(until([&] { return countState(engine::scanUnconditional) > 0; }));
+    ASSERT_TRUE(until([&] { return thread->scanState.load() == engine::scanIdle; }));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    // From the arm's position (45.00 degrees) to the end of the range.
+    EXPECT_TRUE(cellValid(*thread, 900));
+    EXPECT_TRUE(cellValid(*thread, 2400));
+    EXPECT_FALSE(cellValid(*thread, 890));
+    EXPECT_EQ(thread->armAngle.load(), 2400);
+}
+
+TEST_F(ScanTest, StopDuringAMoveHaltsTheArmAndReturnsToIdle) {
+    apparatusOptions.firmware.armStepTime = 50'000;
+    prepare(1, 1);
+    bool stopped = false;
+    observer = [&](RoutineId id, engine::TRS& t) {
+        if (!stopped && id == RoutineId::refreshReadouts && t.scanState.load() == engine::scanMovingArm &&
+            t.armAngle.load() > 950) {
+            stopped = true;
+            t.post(engine::stop);
+        }
+    };
+    thread->moveTarget.store(2000);
+    thread->post(engine::moveArm);
+    ASSERT_TRUE(until([&] { return stopped; }));
+    ASSERT_TRUE(until([&] { return thread->scanState.load() == engine::scanIdle; }));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    observer = nullptr;
+    EXPECT_LT(thread->armAngle.load(), 2000);
+    EXPECT_TRUE(firmware([](sim::Firmware& f) { return f.activity() == sim::Firmware::Activity::Idle; }));
+    EXPECT_TRUE(until([&] { return updates.statusText() == "Idle"; }));
+}
+
+TEST_F(ScanTest, MoveArmGoesToTheTargetAndReleasesTheMoveButton) {
+    prepare(1, 1);
+    const auto released = updates.count(RoutineId::releaseMoveButton);
+    thread->moveTarget.store(1234);
+    thread->post(engine::moveArm);
+    ASSERT_TRUE(until([&] { return thread->armAngle.load() == 1234; }));
+    ASSERT_TRUE(until([&] { return thread->scanState.load() == engine::scanIdle; }));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    EXPECT_GT(updates.count(RoutineId::releaseMoveButton), released);
+    EXPECT_TRUE(until([&] { return updates.angleText() == "61.70 deg. "; }));
+}
+
+TEST_F(ScanTest, UnplugMidScanKeepsThePointsAndReconnectsIdle) {
+    prepare(1, 1);
+    plan.regions = {{400, 800}};
+    bool pulled = false;
+    observer = [&](RoutineId, engine::TRS& t) {
+        if (!pulled && t.liveRecord->ValidCellCount() >= 50) {
+            pulled = true;
+            apparatus->unplug();
+        }
+    };
+    ASSERT_TRUE(driver->startScan(plan, kWait));
+    EXPECT_EQ(driver->finishScan(kWait), ScanOutcome::LinkLost);
+    observer = nullptr;
+    const trecdata* record = thread->liveRecord.get();
+    const int kept = validCells();
+    EXPECT_GE(kept, 50);
+    EXPECT_LT(kept, 401);
+    // The scan state survives the loss until the device is opened again.
+    EXPECT_EQ(thread->scanState.load(), engine::scanScanning);
+    apparatus->replug();
+    ASSERT_TRUE(driver->waitForApparatus(kWait));
+    ASSERT_TRUE(until([&] { return updates.lastScanState() == engine::scanIdle; }));
+    EXPECT_EQ(thread->scanState.load(), engine::scanIdle);
+    // The measured points are still there, unsaved.
+    EXPECT_EQ(thread->liveRecord.get(), record);
+    EXPECT_EQ(validCells(), kept);
+    EXPECT_TRUE(thread->liveRecord->modified.load());
+    EXPECT_EQ(updates.statusText(), "Idle (press reset to enable changes)");
+}
+
+TEST_F(ScanTest, HaltNoticeStopsTheScan) {
+    prepare(1, 1);
+    plan.regions = {{400, 800}};
+    bool halted = false;
+    observer = [&](RoutineId, engine::TRS& t) {
+        if (!halted && t.liveRecord->ValidCellCount() >= 20) {
+            halted = true;
+            apparatus->injectHalt();
+        }
+    };
+    ASSERT_TRUE(driver->startScan(plan, kWait));
+    EXPECT_EQ(driver->finishScan(kWait), ScanOutcome::Completed);
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    EXPECT_EQ(thread->scanState.load(), engine::scanIdle);
+    EXPECT_LT(validCells(), 401);
+    EXPECT_TRUE(firmware([](sim::Firmware& f) { return f.activity() == sim::Firmware::Activity::Idle; }));
+}
+
+TEST_F(ScanTest, CalibrateThenScan) {
+    prepare(10, 1);
+    plan.regions = {{600, 700}};
+    recordStatuses();
+    thread->storeRegions(1, {zavo::RoiRange{600, 700}});
+    thread->rebuildLiveRecord.store(true);
+    thread->post(engine::calibrateAndScan);
+    ASSERT_TRUE(until([&] { return countState(engine::scanRepositioning) > 0; }));
+    ASSERT_TRUE(until([&] { return thread->scanState.load() == engine::scanIdle && validCells() > 0; }));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    bool sawCalibration = false;
+    for (const auto& s : statuses)
+        sawCalibration |= s.text == "Coarse angle calibration";
+    EXPECT_TRUE(sawCalibration);
+    for (int angle = 600; angle <= 700; angle += 10)
+        EXPECT_TRUE(cellValid(*thread, angle)) << angle;
+    EXPECT_FALSE(thread->calibrateThenScan.load());
+}
+
+TEST_F(ScanTest, SafetyCopyIsWrittenEveryQuarterHourWithoutClearingModified) {
+    prepare(10, 1);
+    const QString path = dir.filePath("data/safety.rtg");
+    // Nothing unsaved yet: the deadline passes without a file.
+    auto deadline = thread->status().safetyDeadline;
+    clock.advanceMs(engine::TRS::kSafetyIntervalMs + 1000);
+    ASSERT_TRUE(until([&] { return thread->status().safetyDeadline > deadline; }));
+    EXPECT_FALSE(QFile::exists(path));
+
+    plan.regions = {{600, 700}};
+    ASSERT_EQ(scan(), ScanOutcome::Completed);
+    const int cells = validCells();
+    deadline = thread->status().safetyDeadline;
+    clock.advanceMs(engine::TRS::kSafetyIntervalMs + 1000);
+    ASSERT_TRUE(until([&] { return thread->status().safetyCopies == 1; }));
+    EXPECT_GT(thread->status().safetyDeadline, deadline);
+    const records::LoadResult copy = records::loadRecordFile(path);
+    ASSERT_TRUE(copy.record) << copy.message.toStdString();
+    EXPECT_EQ(copy.record->ValidCellCount(), cells);
+    // The scan is still unsaved.
+    EXPECT_TRUE(thread->liveRecord->modified.load());
+    EXPECT_EQ(updates.statusText(), "Idle (press reset to enable changes)");
+}
+
+TEST_F(ScanTest, HighVoltageIsSwitchedOffAfterHalfAnHourWithoutActivity) {
+    prepare(10, 1);
+    ASSERT_TRUE(thread->hvIsOn.load());
+    // A request of the user renews the half hour; the thread's own status polls do not.
+    clock.advanceMs(20 * 60 * 1000);
+    thread->post(engine::speakerOff);
+    ASSERT_TRUE(until([&] { return !thread->speakerIsOn.load(); }));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    clock.advanceMs(15 * 60 * 1000);
+    const auto passes = thread->status().passes;
+    ASSERT_TRUE(until([&] { return thread->status().passes > passes + 200; }));
+    EXPECT_TRUE(thread->hvIsOn.load());
+    clock.advanceMs(16 * 60 * 1000);
+    EXPECT_TRUE(until([&] { return !thread->hvIsOn.load(); }));
+    EXPECT_TRUE(firmware([](sim::Firmware& f) { return !f.hvOn(); }));
+}
+
+TEST_F(ScanTest, IdleEstimateOfAHundredFinestStepsIsAHundredSeconds) {
+    prepare(1, 10);
+    plan.regions = {{600, 700}};
+    thread->storeRegions(1, {zavo::RoiRange{600, 700}});
+    thread->rebuildLiveRecord.store(true);
+    std::int64_t seconds = -1;
+    const auto replaced = updates.count(RoutineId::replaceLiveRecord);
+    observer = [&](RoutineId id, engine::TRS& t) {
+        if (id == RoutineId::refreshIdleEstimate && updates.count(RoutineId::replaceLiveRecord) > replaced)
+            seconds = (t.scanEndTime - clock.nowMs()) / 1000;
+    };
+    ASSERT_TRUE(until([&] { return seconds != -1; }));
+    EXPECT_EQ(seconds, 100);
+    EXPECT_EQ(updates.remainingText(), "1 min.");
+}
+
+TEST_F(ScanTest, IdleEstimateOfHalfDegreeStepsOverAThousandUnitsIs118Seconds) {
+    prepare(10, 10);
+    thread->storeRegions(1, {zavo::RoiRange{400, 1400}});
+    thread->rebuildLiveRecord.store(true);
+    std::int64_t seconds = -1;
+    const auto replaced = updates.count(RoutineId::replaceLiveRecord);
+    observer = [&](RoutineId id, engine::TRS& t) {
+        if (id == RoutineId::refreshIdleEstimate && updates.count(RoutineId::replaceLiveRecord) > replaced)
+            seconds = (t.scanEndTime - clock.nowMs()) / 1000;
+    };
+    ASSERT_TRUE(until([&] { return seconds != -1; }));
+    EXPECT_EQ(seconds, 118);
+}
