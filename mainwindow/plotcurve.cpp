@@ -8,11 +8,15 @@
 
 namespace plot {
 
+int curveStep(const trecdata& record) {
+    return std::clamp(record.angularStep, 1, trecdata::kCellCount);
+}
+
 CurveMapping curveMapping(const trecdata& record, const Scale& scale, int extent) {
     CurveMapping mapping;
     mapping.g0 = record.ViewFirstCell();
     mapping.span = record.ViewSpan();
-    mapping.step = std::max(record.angularStep, 1);
+    mapping.step = curveStep(record);
     mapping.firstAngle = record.FirstAngle();
     mapping.lastAngle = record.LastAngle();
     mapping.scale = scale;

@@ -25,6 +25,9 @@ struct CurveMapping {
     int extent = 1; // Hy: pixels the full scale spans
     double fullScale = 50;
 };
+// The step between the curve's points: the record's angular step, kept within 1 .. 2600 so that a
+// damaged record cannot produce absurd strips.
+int curveStep(const trecdata& record);
 // The mapping of a record's current view for a horizontal scale and a vertical extent.
 CurveMapping curveMapping(const trecdata& record, const Scale& scale, int extent);
 

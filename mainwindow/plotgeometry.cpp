@@ -141,18 +141,16 @@ PositionRange widenStrip(PositionRange strip, int g0, int span, int step) {
     if (strip.empty()) {
         return strip;
     }
-    step = std::max(step, 1);
+    const std::int64_t m = std::max(step, 1);
     // Align outwards to the step grid of absolute angles (G0 is a whole degree, on every grid).
-    strip.first = floorToMultiple(g0 + strip.first, step) - g0;
-    strip.last = -floorToMultiple(-(g0 + strip.last), step) - g0;
-    strip.first = std::max(strip.first, 0);
-    strip.last = std::min(strip.last, span);
-    if (strip.empty()) {
-        return strip;
+    std::int64_t first = divideFloor(std::int64_t{g0} + strip.first, m) * m - g0;
+    std::int64_t last = -divideFloor(-(std::int64_t{g0} + strip.last), m) * m - g0;
+    first = std::max<std::int64_t>(first, 0);
+    last = std::min<std::int64_t>(last, span);
+    if (last < first) {
+        return {};
     }
-    strip.first -= step;
-    strip.last += step;
-    return strip;
+    return {saturate(first - m), saturate(last + m)};
 }
 
 PixelColumns columnsOfPositions(int first, int last, int step, const Scale& s) {

@@ -58,8 +58,8 @@ void ScanPlot::drawCurveStrip(int first, int last) {
     }
     // The caller counts from the region start; the canvas from the whole degree below it.
     const int phase = record_->ViewPhase();
-    const plot::PixelColumns columns = plot::columnsOfPositions(
-        first + phase, last + phase, std::max(record_->angularStep, 1), horizontalScale());
+    const plot::PixelColumns columns =
+        plot::columnsOfPositions(first + phase, last + phase, plot::curveStep(*record_), horizontalScale());
     const QRect strip(columns.left - scrollPosX(), 0, columns.right - columns.left + 1, clientHeight());
     PaintBox1()->update(strip.intersected(PaintBox1()->rect()));
 }

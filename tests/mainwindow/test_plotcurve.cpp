@@ -165,3 +165,24 @@ TEST(PlotCurvePaint, PaperStyleLeavesTheBackground) {
     EXPECT_EQ(at(image, 15, 40), kRed);
     EXPECT_EQ(at(image, 70, 50), kRed);
 }
+
+TEST(PlotCurvePoints, DamagedRecordsStayPaintable) {
+    // Steps and regions no scan produces, as a damaged file may hold them.
+    for (const int step : {0, -5, 7, 100000, INT_MAX}) {
+        auto record = trecdata::Create(step, 200, 2000, 0, 10);
+        record->offsetEnabled = false;
+        record->SetPoint(0, 30);
+        record->AddRegion(900, 300);
+        record->SelectRegion(0);
+        record->rangeIndex = 200;
+        const CurveMapping mapping =
+            curveMapping(*record, horizontalScale(700, record->ViewSpan(), 0, 0, 0), 400);
+        EXPECT_GE(mapping.step, 1);
+        EXPECT_EQ(mapping.fullScale, 50000);
+        const PositionRange strip =
+            widenStrip(positionsOfPixels(0, 699, mapping.scale), mapping.g0, mapping.span, mapping.step);
+        QImage image = redImage();
+        paint(image, curvePoints(*record, mapping, strip, -1000, 100000), screenStyle(false));
+        EXPECT_EQ(at(image, 0, 0), kBackground);
+    }
+}
