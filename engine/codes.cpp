@@ -60,6 +60,8 @@ bool TRS::performCode(std::uint8_t code) {
         loseLink();
         return false;
     }
+    if (code == zavo::cmdStatusPoll)
+        polledSincePause_ = true;
     if (info->waitsForAck)
         awaitingAck = true;
     if (info->setsBusy || code == zavo::cmdAlignRun)

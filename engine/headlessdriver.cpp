@@ -29,7 +29,7 @@ bool HeadlessDriver::serveUntil(const std::function<bool()>& done, std::chrono::
     while (!done()) {
         if (interrupted() || Clock::now() >= deadline)
             return done();
-        executor_.serveFor(std::chrono::milliseconds(5));
+        executor_.serveFor(std::chrono::milliseconds(20));
     }
     return true;
 }

@@ -50,7 +50,9 @@ void TRS::timersStep() {
         if (displayDirty)
             post(Routine::refreshReadouts);
         displayDirty = false;
-        if (state == scanIdle && requestSet.empty())
+        // One status poll per idle pause: an apparatus that answers at once would otherwise be
+        // polled again by its own answer, pass after pass, with no pause at all.
+        if (state == scanIdle && requestSet.empty() && !polledSincePause_)
             requestSet.add(statusPoll);
         idleCounter = 10;
     }
@@ -132,6 +134,7 @@ void TRS::passConnected() {
         return;
     if (D2XXUnit::rxQueueLength == 0 && !deviceBusy) {
         sleeper_.sleepMs(200);
+        polledSincePause_ = false;
         if (--replyWatchdog < 0)
             loseLink();
     }

@@ -312,6 +312,7 @@ private:
     bool deviceBusy = false;
     int replyWatchdog = 0;
     int idleCounter = 0;
+    bool polledSincePause_ = false; // a status poll went out since the last 200 ms pause
     std::int64_t safetyDeadline = 0;
     std::int64_t hvOffDeadline = 0;
     RecordView recordView_;

@@ -94,6 +94,8 @@ void TRS::replaceLiveRecordNow() {
                                    config.countingTime);
     record->offsetEnabled = config.offsetEnabled != 0;
     record->SetDetectorHv(config.hvSetting);
+    // The current last reported; later changes follow with the apparatus's 'I' replies.
+    record->tubeCurrent = tubeCurrent;
     record->radiator = config.radiatorSelection;
     record->filter = config.filterSelection;
     record->detectorPosition = config.detectorPosition;
