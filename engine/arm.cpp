@@ -3,7 +3,7 @@
 // offset or of the arm's lower end.
 #include "trs.h"
 
-#include "uiroutines.h"
+#include "windowupdates.h"
 
 #include "protocol.h"
 
@@ -20,7 +20,7 @@ void TRS::handleMoveArm() {
     enqueue(zavo::cmdMoveRun);
     requestSet.remove(moveArm);
     scanState.store(scanMovingArm);
-    post(Routine::refreshScanStatus);
+    post(RoutineId::refreshScanStatus);
 }
 
 void TRS::handleCoarseCalibration() {
@@ -29,7 +29,7 @@ void TRS::handleCoarseCalibration() {
     enqueue(zavo::cmdCoarseCalibration);
     requestSet.remove(coarseCalibration);
     calibrating = true;
-    post(Routine::refreshScanStatus);
+    post(RoutineId::refreshScanStatus);
 }
 
 void TRS::handleSetArmPosition() {

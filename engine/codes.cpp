@@ -2,7 +2,7 @@
 // the thread's state.
 #include "trs.h"
 
-#include "uiroutines.h"
+#include "windowupdates.h"
 
 #include "linkseq.h"
 #include "protocol.h"
@@ -72,9 +72,9 @@ bool TRS::performCode(std::uint8_t code) {
         sleeper_.sleepMs(info->pauseAfterMs);
     if (code == zavo::cmdAlignRun) {
         adjusting = true;
-        post(Routine::refreshScanStatus);
+        post(RoutineId::refreshScanStatus);
     } else if (code == zavo::cmdIdleGate) {
-        post(Routine::releaseMoveButton);
+        post(RoutineId::releaseMoveButton);
     }
     return true;
 }
@@ -83,24 +83,24 @@ void TRS::takeOverValue(std::uint8_t code) {
     switch (code) {
     case zavo::cmdTakeHvLimit:
         config.hvLimit = static_cast<std::uint8_t>(hvLimitRequest.load() & 0xFF);
-        post(Routine::refreshLiveEntry);
+        post(RoutineId::refreshLiveEntry);
         break;
     case zavo::cmdTakeHvLimitEnabled:
         config.hvLimitEnabled = hvLimitEnabledRequest.load();
-        post(Routine::refreshLiveEntry);
+        post(RoutineId::refreshLiveEntry);
         break;
     case zavo::cmdTakeCountingTime: {
         if (config.angularStep == 0)
             config.angularStep = 1;
         const int time = countingTimeRequest.load();
         config.countingTime = static_cast<std::uint16_t>(time);
-        post(Routine::refreshLiveEntry, [time](trecdata& r) { r.countingTime = time; });
+        post(RoutineId::refreshLiveEntry, [time](trecdata& r) { r.countingTime = time; });
         break;
     }
     case zavo::cmdTakeAngularStep: {
         const int step = angularStepRequest.load();
         config.angularStep = static_cast<std::uint16_t>(step);
-        post(Routine::refreshLiveEntry, [step](trecdata& r) { r.angularStep = step; });
+        post(RoutineId::refreshLiveEntry, [step](trecdata& r) { r.angularStep = step; });
         break;
     }
     case zavo::cmdTakeRangeMode:
@@ -109,19 +109,19 @@ void TRS::takeOverValue(std::uint8_t code) {
     case zavo::cmdTakeRadiator: {
         const std::uint8_t v = radiatorRequest.load();
         config.radiatorSelection = v;
-        post(Routine::refreshLiveEntry, [v](trecdata& r) { r.radiator = v; });
+        post(RoutineId::refreshLiveEntry, [v](trecdata& r) { r.radiator = v; });
         break;
     }
     case zavo::cmdTakeFilter: {
         const std::uint8_t v = filterRequest.load();
         config.filterSelection = v;
-        post(Routine::refreshLiveEntry, [v](trecdata& r) { r.filter = v; });
+        post(RoutineId::refreshLiveEntry, [v](trecdata& r) { r.filter = v; });
         break;
     }
     case zavo::cmdTakeDetectorPosition: {
         const std::uint8_t v = detectorPositionRequest.load();
         config.detectorPosition = v;
-        post(Routine::refreshLiveEntry, [v](trecdata& r) { r.detectorPosition = v; });
+        post(RoutineId::refreshLiveEntry, [v](trecdata& r) { r.detectorPosition = v; });
         break;
     }
     case zavo::cmdTakeFilterThickness: {
@@ -129,7 +129,7 @@ void TRS::takeOverValue(std::uint8_t code) {
         const records::Real48Bits bits = records::encodeReal48BitsSaturated(filterThicknessRequest.load());
         config.filterThickness = records::real48BitsToBytes(bits);
         const double mm = records::decodeReal48Bits(bits);
-        post(Routine::refreshLiveEntry, [mm](trecdata& r) { r.filterThickness = mm; });
+        post(RoutineId::refreshLiveEntry, [mm](trecdata& r) { r.filterThickness = mm; });
         break;
     }
     case zavo::cmdTakeScalarCountTime:
@@ -150,15 +150,15 @@ void TRS::resetConfiguration() {
     config.applyResetDefaults();
     // Unsaved measurements survive (see receiveConfig).
     if (!(liveRecord && liveRecord->modified.load()))
-        post(Routine::replaceLiveRecord);
-    post(Routine::refreshSettingControls);
+        post(RoutineId::replaceLiveRecord);
+    post(RoutineId::refreshSettingControls);
     if (!zavo::writeConfigBlock(config)) {
         loseLink();
         return;
     }
     // The apparatus stores the block; give it the time it needs before the next command.
     sleeper_.pauseMs(zavo::configWritePauseMs);
-    post(Routine::refreshSettingControls);
+    post(RoutineId::refreshSettingControls);
 }
 
 } // namespace engine

@@ -13,28 +13,6 @@
 
 namespace engine {
 
-enum class RoutineId {
-    refreshReadouts,
-    updateControlEnabling,
-    updateRecordControls,
-    refreshScanStatus,
-    refreshIdleEstimate,
-    showRemainingTime,
-    releaseLiveRecord,
-    replaceLiveRecord,
-    showLiveEntry,
-    refreshLiveEntry,
-    redrawLiveRecord,
-    mergePendingRequests,
-    refreshSettingControls,
-    showScalarResult,
-    abortDataWait,
-    releaseMoveButton,
-};
-inline constexpr int kRoutineCount = 16;
-
-const char* routineName(RoutineId id);
-
 class HeadlessUpdates : public WindowUpdates {
 public:
     using Observer = std::function<void(RoutineId, TRS&)>;

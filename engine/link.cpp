@@ -2,7 +2,7 @@
 // end of the run, the per-apparatus settings in rtg.ini and the safety copy.
 #include "trs.h"
 
-#include "uiroutines.h"
+#include "windowupdates.h"
 
 #include "d2xxunit.h"
 #include "linkseq.h"
@@ -37,9 +37,9 @@ void TRS::startOfRun() {
     displayDirty = true;
     handshakePending = false;
     commandQueue.clear();
-    post(Routine::refreshReadouts);
+    post(RoutineId::refreshReadouts);
     controlsEnabled.store(false);
-    post(Routine::updateControlEnabling);
+    post(RoutineId::updateControlEnabling);
 }
 
 void TRS::passDisconnected() {
@@ -47,7 +47,7 @@ void TRS::passDisconnected() {
     if (pendingRequests.contains(shutDown))
         pendingRequests.remove(shutDown);
     if (displayDirty) {
-        post(Routine::refreshReadouts);
+        post(RoutineId::refreshReadouts);
         displayDirty = false;
     }
     handshakePending = false;
@@ -72,7 +72,7 @@ void TRS::passDisconnected() {
         scanEnd.store(2600);
         readDeviceSettings();
     }
-    post(Routine::refreshReadouts);
+    post(RoutineId::refreshReadouts);
     if (D2XXUnit::Open_USB_Device_By_Device_Description(kDescription) != ft::OK)
         return;
     sleeper_.sleepMs(500);
@@ -95,7 +95,7 @@ void TRS::passDisconnected() {
     commandQueue.clear(true);
     scanState.store(scanIdle);
     controlsEnabled.store(true);
-    post(Routine::updateControlEnabling);
+    post(RoutineId::updateControlEnabling);
 }
 
 void TRS::passHandshake() {
@@ -133,7 +133,7 @@ void TRS::passHandshake() {
 
 void TRS::loseLink() {
     controlsEnabled.store(false);
-    post(Routine::updateControlEnabling);
+    post(RoutineId::updateControlEnabling);
     linkReady.store(false);
     if (connected.load()) {
         D2XXUnit::CloseDevice();

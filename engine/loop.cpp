@@ -7,7 +7,7 @@
 #include "trs.h"
 
 #include "estimate.h"
-#include "uiroutines.h"
+#include "windowupdates.h"
 
 #include "d2xxunit.h"
 #include "protocol.h"
@@ -43,12 +43,12 @@ void TRS::timersStep() {
         if (minutes != remainingMinutes) {
             remainingMinutes = minutes;
             remainingText = remainingTimeText(minutes);
-            post(Routine::showRemainingTime);
+            post(RoutineId::showRemainingTime);
         }
     }
     if (displayDirty || idleCounter == 0) {
         if (displayDirty)
-            post(Routine::refreshReadouts);
+            post(RoutineId::refreshReadouts);
         displayDirty = false;
         // One status poll per idle pause: an apparatus that answers at once would otherwise be
         // polled again by its own answer, pass after pass, with no pause at all.
@@ -111,17 +111,17 @@ void TRS::passConnected() {
         return;
     // Cleared before the calls, so a rebuild asked for while they run is not lost.
     if (rebuildLiveRecord.exchange(false)) {
-        post(Routine::replaceLiveRecord);
-        post(Routine::showLiveEntry);
-        post(Routine::updateControlEnabling);
-        post(Routine::refreshScanStatus);
+        post(RoutineId::replaceLiveRecord);
+        post(RoutineId::showLiveEntry);
+        post(RoutineId::updateControlEnabling);
+        post(RoutineId::refreshScanStatus);
     }
     if (adjusting)
         return;
     if (!awaitingAck && commandQueue.empty())
         requestStep();
     if (!pendingRequests.empty())
-        post(Routine::mergePendingRequests);
+        post(RoutineId::mergePendingRequests);
     if (!awaitingAck) {
         lastCode = commandQueue.dequeue();
         if (!performCode(lastCode))
@@ -129,7 +129,7 @@ void TRS::passConnected() {
         requestSet.remove(lastCode);
     }
     if (scanState.load() == scanIdle)
-        post(Routine::refreshIdleEstimate);
+        post(RoutineId::refreshIdleEstimate);
     if (queueStatusFails())
         return;
     if (D2XXUnit::rxQueueLength == 0 && !deviceBusy) {

@@ -2,7 +2,7 @@
 // reader; the loop answers it by losing the link.
 #include "trs.h"
 
-#include "uiroutines.h"
+#include "windowupdates.h"
 
 #include "protocol.h"
 #include "replies.h"
@@ -30,10 +30,10 @@ void TRS::dispatchReply(std::uint8_t tag) {
     case 'C':
         if (const auto result = zavo::readScalarReply()) {
             scalarRate = *result;
-            post(Routine::showScalarResult);
+            post(RoutineId::showScalarResult);
             hvOffDeadline = clock_.nowMs() + kHvOffIntervalMs;
         } else {
-            post(Routine::abortDataWait);
+            post(RoutineId::abortDataWait);
         }
         break;
     case 's':
@@ -64,7 +64,7 @@ void TRS::acknowledge() {
     switch (lastCode) {
     case zavo::cmdSetOffset: {
         const int offset = config.offset;
-        post(Routine::redrawLiveRecord, [this, offset](trecdata& record) {
+        post(RoutineId::redrawLiveRecord, [this, offset](trecdata& record) {
             record.SetOffset(offset);
             regionCheck();
         });
@@ -73,7 +73,7 @@ void TRS::acknowledge() {
     case zavo::cmdSetArmMin:
         onUi([this] {
             if (!regionCheck())
-                runRoutine(Routine::redrawLiveRecord);
+                runRoutine(RoutineId::redrawLiveRecord);
         });
         break;
     case zavo::cmdHvOn:
@@ -90,8 +90,8 @@ void TRS::acknowledge() {
         hvText = zavo::hvText(config.hvSetting);
         displayDirty = true;
         const int setting = config.hvSetting;
-        post(Routine::refreshReadouts, [setting](trecdata& r) { r.SetDetectorHv(setting); });
-        post(Routine::refreshLiveEntry);
+        post(RoutineId::refreshReadouts, [setting](trecdata& r) { r.SetDetectorHv(setting); });
+        post(RoutineId::refreshLiveEntry);
         break;
     }
     case zavo::cmdAbort:
@@ -115,10 +115,10 @@ void TRS::receiveConfig(const zavo::DeviceConfig& block) {
         config.hvSetting = 0;
         hvRequest.store(0);
         if (keepLiveRecord)
-            post(Routine::refreshScanStatus);
+            post(RoutineId::refreshScanStatus);
         else
             rebuildLiveRecord.store(true);
-        post(Routine::refreshSettingControls);
+        post(RoutineId::refreshSettingControls);
         return;
     }
     enqueue(zavo::cmdResetConfig);
@@ -148,7 +148,7 @@ void TRS::tubeCurrentReply(int microamperes) {
     tubeCurrent = microamperes;
     currentText = zavo::currentText(microamperes);
     if (microamperes != recordView_.tubeCurrent)
-        post(Routine::refreshLiveEntry, [microamperes](trecdata& r) { r.tubeCurrent = microamperes; });
+        post(RoutineId::refreshLiveEntry, [microamperes](trecdata& r) { r.tubeCurrent = microamperes; });
     displayDirty = true;
 }
 

@@ -6,7 +6,7 @@
 // apparatus reports the position ('W') and one counting rate ('S') per step and 0x03 at the end.
 #include "trs.h"
 
-#include "uiroutines.h"
+#include "windowupdates.h"
 
 #include "protocol.h"
 #include "replies.h"
@@ -70,7 +70,7 @@ void TRS::handleStartScan() {
         scanState.store(scanRepositioning);
     }
     requestSet.remove(startScan);
-    post(Routine::refreshScanStatus);
+    post(RoutineId::refreshScanStatus);
 }
 
 void TRS::handleCalibrateAndScan() {
@@ -93,7 +93,7 @@ void TRS::handlePauseScan() {
         enqueue(zavo::cmdIdleGate);
     }
     requestSet.remove(pauseScan);
-    post(Routine::refreshScanStatus);
+    post(RoutineId::refreshScanStatus);
 }
 
 void TRS::handleResumeScan() {
@@ -121,7 +121,7 @@ void TRS::handleResumeScan() {
             scanState.store(scanIdle);
         }
     }
-    post(Routine::refreshScanStatus);
+    post(RoutineId::refreshScanStatus);
 }
 
 void TRS::handleStop() {
@@ -139,16 +139,16 @@ void TRS::handleStop() {
     const int state = scanState.load();
     if (state == scanPaused || state == scanUnconditionalPaused)
         scanState.store(scanIdle);
-    post(Routine::refreshScanStatus);
+    post(RoutineId::refreshScanStatus);
 }
 
 void TRS::operationComplete() {
     if (adjusting) {
         adjusting = false;
-        post(Routine::refreshScanStatus);
+        post(RoutineId::refreshScanStatus);
     } else if (calibrating) {
         calibrating = false;
-        post(Routine::refreshScanStatus);
+        post(RoutineId::refreshScanStatus);
         if (calibrateThenScan.exchange(false))
             requestSet.add(startScan);
     } else {
@@ -202,7 +202,7 @@ void TRS::operationComplete() {
         default:
             break;
         }
-        post(Routine::refreshScanStatus);
+        post(RoutineId::refreshScanStatus);
     }
     deviceBusy = false;
 }
@@ -220,7 +220,7 @@ void TRS::scanStep(double rate) {
             const bool wasModified = liveRecord->modified.load();
             liveRecord->SetPoint(t, countRate);
             if (!wasModified)
-                post(Routine::updateRecordControls);
+                post(RoutineId::updateRecordControls);
             const int x = t + start + 2 * eo - recordView_.viewFirstCell;
             if (plotDirtyFrom == -1)
                 plotDirtyFrom = x;
@@ -236,7 +236,7 @@ void TRS::haltNotice() {
     if (!calibrateThenScan.load()) {
         enqueue(zavo::cmdIdleGate);
         scanState.store(scanIdle);
-        post(Routine::refreshScanStatus);
+        post(RoutineId::refreshScanStatus);
     }
 }
 

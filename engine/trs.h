@@ -28,6 +28,7 @@
 #include "profilefile.h"
 #include "requests.h"
 #include "uiexecutor.h"
+#include "windowupdates.h"
 
 #include "deviceconfig.h"
 #include "trecdata.h"
@@ -211,7 +212,6 @@ public:
     static QString defaultSafetyCopyDir();
 
 private:
-    enum class Routine;
     using RecordEdit = std::function<void(trecdata&)>;
 
     // A cached copy of the live record's fields that the worker reads, refreshed on the
@@ -285,9 +285,9 @@ private:
     bool regionCheck();
 
     // ---- synchronised calls (uicalls.cpp) ----
-    bool post(Routine routine, const RecordEdit& edit = {});
+    bool post(RoutineId routine, const RecordEdit& edit = {});
     bool onUi(const std::function<void()>& work);
-    void runRoutine(Routine routine);
+    void runRoutine(RoutineId routine);
     void replaceLiveRecordNow();
     void refreshRecordView();
     void computeEstimate();
@@ -329,8 +329,6 @@ private:
     // ---- published state ----
     mutable std::mutex publishMutex_;
     TrsStatus published_;
-
-    friend class TrsTestAccess;
 };
 
 } // namespace engine

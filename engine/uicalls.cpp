@@ -2,7 +2,6 @@
 // them. Everything here runs on the user-interface thread while the worker waits.
 #include "estimate.h"
 #include "trs.h"
-#include "uiroutines.h"
 #include "windowupdates.h"
 
 #include "real48.h"
@@ -11,7 +10,7 @@
 
 namespace engine {
 
-bool TRS::post(Routine routine, const RecordEdit& edit) {
+bool TRS::post(RoutineId routine, const RecordEdit& edit) {
     return executor_.call([&] {
         if (edit && liveRecord)
             edit(*liveRecord);
@@ -27,61 +26,64 @@ bool TRS::onUi(const std::function<void()>& work) {
     });
 }
 
-void TRS::runRoutine(Routine routine) {
+void TRS::runRoutine(RoutineId routine) {
     switch (routine) {
-    case Routine::refreshReadouts:
+    case RoutineId::refreshReadouts:
         windows_.refreshReadouts(*this);
         break;
-    case Routine::updateControlEnabling:
+    case RoutineId::updateControlEnabling:
         windows_.updateControlEnabling(*this);
         break;
-    case Routine::updateRecordControls:
+    case RoutineId::updateRecordControls:
         windows_.updateRecordControls(*this);
         break;
-    case Routine::refreshScanStatus: {
+    case RoutineId::refreshScanStatus: {
         const int state = scanState.load();
         if (state != scanRepositioning && state != scanMovingArm)
             computeEstimate();
         windows_.refreshScanStatus(*this);
         break;
     }
-    case Routine::refreshIdleEstimate:
+    case RoutineId::refreshIdleEstimate:
         computeEstimate();
         windows_.refreshIdleEstimate(*this);
         break;
-    case Routine::showRemainingTime:
+    case RoutineId::showRemainingTime:
         windows_.showRemainingTime(*this);
         break;
-    case Routine::replaceLiveRecord:
+    case RoutineId::releaseLiveRecord:
+        windows_.releaseLiveRecord(*this);
+        break;
+    case RoutineId::replaceLiveRecord:
         replaceLiveRecordNow();
         break;
-    case Routine::showLiveEntry:
+    case RoutineId::showLiveEntry:
         windows_.showLiveEntry(*this);
         break;
-    case Routine::refreshLiveEntry:
+    case RoutineId::refreshLiveEntry:
         windows_.refreshLiveEntry(*this);
         break;
-    case Routine::redrawLiveRecord:
+    case RoutineId::redrawLiveRecord:
         windows_.redrawLiveRecord(*this);
         break;
-    case Routine::mergePendingRequests:
+    case RoutineId::mergePendingRequests:
         requestSet |= pendingRequests.take();
         windows_.mergePendingRequests(*this);
         break;
-    case Routine::refreshSettingControls:
+    case RoutineId::refreshSettingControls:
         windows_.refreshSettingControls(*this);
         angleText.clear();
         rateText.clear();
         currentText.clear();
         hvText.clear();
         break;
-    case Routine::showScalarResult:
+    case RoutineId::showScalarResult:
         windows_.showScalarResult(*this);
         break;
-    case Routine::abortDataWait:
+    case RoutineId::abortDataWait:
         windows_.abortDataWait(*this);
         break;
-    case Routine::releaseMoveButton:
+    case RoutineId::releaseMoveButton:
         windows_.releaseMoveButton(*this);
         break;
     }

@@ -21,6 +21,29 @@ namespace engine {
 
 class TRS;
 
+// The routines by name, for whoever needs to tell them apart (the thread's dispatch, observers).
+enum class RoutineId {
+    refreshReadouts,
+    updateControlEnabling,
+    updateRecordControls,
+    refreshScanStatus,
+    refreshIdleEstimate,
+    showRemainingTime,
+    releaseLiveRecord,
+    replaceLiveRecord,
+    showLiveEntry,
+    refreshLiveEntry,
+    redrawLiveRecord,
+    mergePendingRequests,
+    refreshSettingControls,
+    showScalarResult,
+    abortDataWait,
+    releaseMoveButton,
+};
+inline constexpr int kRoutineCount = 16;
+
+const char* routineName(RoutineId id);
+
 class WindowUpdates {
 public:
     virtual ~WindowUpdates() = default;

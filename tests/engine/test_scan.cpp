@@ -63,6 +63,23 @@ protected:
         int state;
         int alignTarget;
     };
+    // The estimate the idle thread shows for a scan of one region, on a fresh live record.
+    std::int64_t idleEstimateSeconds(int from, int to) {
+        thread->storeRegions(
+            1, {zavo::RoiRange{static_cast<std::int16_t>(from), static_cast<std::int16_t>(to)}});
+        thread->rebuildLiveRecord.store(true);
+        std::int64_t seconds = -1;
+        const auto replaced = updates.count(RoutineId::replaceLiveRecord);
+        observer = [&](RoutineId id, engine::TRS& t) {
+            if (id == RoutineId::refreshIdleEstimate &&
+                updates.count(RoutineId::replaceLiveRecord) > replaced)
+                seconds = (t.scanEndTime - clock.nowMs()) / 1000;
+        };
+        EXPECT_TRUE(until([&] { return seconds != -1; }));
+        observer = nullptr;
+        return seconds;
+    }
+
     ScanPlan plan;
     std::vector<Status> statuses;
 };
@@ -356,30 +373,11 @@ TEST_F(ScanTest, HighVoltageIsSwitchedOffAfterHalfAnHourWithoutActivity) {
 
 TEST_F(ScanTest, IdleEstimateOfAHundredFinestStepsIsAHundredSeconds) {
     prepare(1, 10);
-    plan.regions = {{600, 700}};
-    thread->storeRegions(1, {zavo::RoiRange{600, 700}});
-    thread->rebuildLiveRecord.store(true);
-    std::int64_t seconds = -1;
-    const auto replaced = updates.count(RoutineId::replaceLiveRecord);
-    observer = [&](RoutineId id, engine::TRS& t) {
-        if (id == RoutineId::refreshIdleEstimate && updates.count(RoutineId::replaceLiveRecord) > replaced)
-            seconds = (t.scanEndTime - clock.nowMs()) / 1000;
-    };
-    ASSERT_TRUE(until([&] { return seconds != -1; }));
-    EXPECT_EQ(seconds, 100);
+    EXPECT_EQ(idleEstimateSeconds(600, 700), 100);
     EXPECT_EQ(updates.remainingText(), "1 min.");
 }
 
 TEST_F(ScanTest, IdleEstimateOfHalfDegreeStepsOverAThousandUnitsIs118Seconds) {
     prepare(10, 10);
-    thread->storeRegions(1, {zavo::RoiRange{400, 1400}});
-    thread->rebuildLiveRecord.store(true);
-    std::int64_t seconds = -1;
-    const auto replaced = updates.count(RoutineId::replaceLiveRecord);
-    observer = [&](RoutineId id, engine::TRS& t) {
-        if (id == RoutineId::refreshIdleEstimate && updates.count(RoutineId::replaceLiveRecord) > replaced)
-            seconds = (t.scanEndTime - clock.nowMs()) / 1000;
-    };
-    ASSERT_TRUE(until([&] { return seconds != -1; }));
-    EXPECT_EQ(seconds, 118);
+    EXPECT_EQ(idleEstimateSeconds(400, 1400), 118);
 }
