@@ -71,6 +71,9 @@ void TRS::acknowledge() {
         break;
     }
     case zavo::cmdSetArmMin:
+    case zavo::cmdSetArmMax:
+        // The upper end too: the region check that follows the lower end runs before the upper
+        // end is set, and would leave the live record reaching past the new range.
         onUi([this] {
             if (!regionCheck())
                 runRoutine(RoutineId::redrawLiveRecord);
