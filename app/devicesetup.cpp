@@ -1,0 +1,37 @@
+#include "devicesetup.h"
+
+#include "d2xxunit.h"
+#include "devicechoice.h"
+#include "simoptions.h"
+
+namespace devicesetup {
+
+void registerSimulator() {
+    zavo::registerProviderFactory(QStringLiteral("simulator"), [](const zavo::DeviceChoice&) {
+        return sim::makeSimProviderFromEnvironment();
+    });
+}
+
+bool installProvider(const QStringList& arguments, QString* error) {
+    registerSimulator();
+    const zavo::DeviceChoice choice =
+        zavo::parseDeviceChoice(arguments, zavo::DeviceEnvironment::fromProcess());
+    if (!choice.ok()) {
+        *error = choice.error;
+        return false;
+    }
+    if (zavo::resolvedProviderName(choice) == QLatin1String("simulator")) {
+        // Report unusable simulator options by name rather than as a provider that could not be made.
+        if (const sim::ParsedOptions options = sim::environmentOptions(); !options.ok()) {
+            *error = QString::fromStdString(options.error);
+            return false;
+        }
+    }
+    std::unique_ptr<ft::Provider> provider = zavo::createProvider(choice, error);
+    if (!provider)
+        return false;
+    D2XXUnit::setProvider(std::move(provider));
+    return true;
+}
+
+} // namespace devicesetup

@@ -1,0 +1,18 @@
+// The support window: who to contact for help, and an OK button.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+class TForm15 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm15(QWidget* parent = nullptr);
+
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QPushButton* BitBtn1; // OK
+};

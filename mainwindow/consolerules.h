@@ -1,0 +1,60 @@
+// The main window's rules that need no widget: arm-button targets and refusals, fitting the window
+// to the screen and the places of the bottom bar's buttons.
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+#include <optional>
+
+namespace console {
+
+// The arm as the buttons see it, in angle units: p = armAngle + effectiveOffset, o =
+// effectiveOffset, and the physical limits armMin and armMax. Because armAngle already holds the
+// offset once, p - 2 o is the position the apparatus reported.
+struct Arm {
+    int p = 0;
+    int o = 0;
+    int low = 0;
+    int high = 0;
+};
+
+// The move target (effective form) of a single step down (`sleft`) or up (`sright`), or empty when
+// the arm already stands at that limit.
+std::optional<int> stepDownTarget(const Arm& arm);
+std::optional<int> stepUpTarget(const Arm& arm);
+// The target of a continuous move while `ssleft` / `ssright` is held: the limit itself.
+std::optional<int> holdDownTarget(const Arm& arm);
+std::optional<int> holdUpTarget(const Arm& arm);
+// Whether releasing the continuous button must stop the arm: not when it stands at the limit.
+bool releaseDownStops(const Arm& arm);
+bool releaseUpStops(const Arm& arm);
+
+// A window (frame rectangle) fitted to a screen: a window taller than the screen takes the screen's
+// height, and a window whose bottom edge lies below the screen is centred vertically; the same for
+// the width and the left edge. Halves truncate toward zero.
+QRect fitToScreen(const QRect& window, const QRect& screen);
+
+// The buttons at the right of the bottom bar: "Save", "Load", "Close" and the print button spread
+// after "SM", "Setup" and "Exit" at the right edge, the gap a shared on both sides.
+struct BarWidths {
+    int smLeft = 0;
+    int sm = 0;
+    int save = 0;
+    int load = 0;
+    int close = 0;
+    int print = 0;
+    int setup = 0;
+    int exit = 0;
+};
+struct BarLefts {
+    int save = 0;
+    int load = 0;
+    int close = 0;
+    int print = 0;
+    int setup = 0;
+    int exit = 0;
+};
+BarLefts bottomBarLefts(int panelWidth, const BarWidths& widths, int rightMargin);
+
+} // namespace console

@@ -1,0 +1,178 @@
+// The routines that show the live scan and the apparatus's settings: read-outs and the growing
+// curve, the replaced live record, the live entry of the record list, and the setting controls.
+#include "formupdates.h"
+
+#include "appwindows.h"
+#include "controls.h"
+#include "scanplot.h"
+#include "tform1.h"
+#include "tform13.h"
+#include "tform4.h"
+
+#include "real48.h"
+#include "trecdata.h"
+#include "trs.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace {
+
+void setTextIfChanged(QLabel* label, const QString& text) {
+    if (label->text() != text)
+        label->setText(text);
+}
+
+void setTextColour(QWidget* widget, const QColor& colour) {
+    QPalette palette = widget->palette();
+    if (palette.color(QPalette::WindowText) == colour)
+        return;
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+// The scalar-mode selections take the apparatus's radiator, filter, detector position and filter
+// thickness.
+void showScalarSelections(TForm13* scalar, const zavo::DeviceConfig& config) {
+    if (!scalar)
+        return;
+    TForm13::selectItem(scalar->rrs, config.radiatorSelection);
+    TForm13::selectItem(scalar->fs, config.filterSelection);
+    TForm13::selectItem(scalar->dp, config.detectorPosition);
+    scalar->ft->setText(QString::asprintf("%.1f", records::decodeReal48(config.filterThickness)));
+}
+
+void setDownIfChanged(SpeedButton* button, bool down) {
+    if (button->isChecked() != down)
+        button->setChecked(down);
+}
+
+} // namespace
+
+void FormUpdates::refreshReadouts(engine::TRS& thread) {
+    const QPalette& colours = form_.palette();
+    const QColor windowText = colours.color(QPalette::Active, QPalette::WindowText);
+    const QColor greyText = colours.color(QPalette::Disabled, QPalette::WindowText);
+    setTextColour(form_.CA, thread.atRangeEnd ? QColor(255, 0, 0) : windowText);
+    setTextIfChanged(form_.CA, thread.angleText);
+    setTextIfChanged(form_.CV, thread.rateText);
+    setTextIfChanged(form_.CI, thread.currentText);
+    setTextIfChanged(form_.CHV, thread.hvText);
+    setTextColour(form_.CHV, thread.hvIsOn.load() ? windowText : greyText);
+    TForm13* scalar = appWindows().form13;
+    if (scalar)
+        setTextIfChanged(scalar->CI, thread.currentText);
+
+    if (liveDisplayed(thread) && thread.plotDirtyFrom != -1) {
+        trecdata& live = *thread.liveRecord;
+        const int phase = live.ViewPhase();
+        // The automatic full scale grows with the values just measured; it never shrinks during a scan.
+        if (live.rangeMode == 0) {
+            const double highest = thread.highestDirtyValue();
+            if (highest != -1) {
+                const int index = records::fullScaleIndex(highest);
+                if (index > live.rangeIndex) {
+                    live.rangeIndex = static_cast<std::uint8_t>(index);
+                    form_.rangeChange(false);
+                }
+            }
+        }
+        const int shift = phase + thread.effectiveOffset();
+        form_.plot->drawCurveStrip(thread.plotDirtyFrom - shift, thread.plotDirtyTo - shift);
+        thread.plotDirtyFrom = -1;
+    }
+
+    if (!thread.shuttingDown.load() && !thread.requestSet.contains(engine::shutDown)) {
+        setDownIfChanged(form_.HV, thread.hvIsOn.load());
+        if (scalar)
+            setDownIfChanged(scalar->HV, thread.hvIsOn.load());
+        setDownIfChanged(form_.speaker, thread.speakerIsOn.load());
+    }
+}
+
+void FormUpdates::releaseLiveRecord(engine::TRS& thread) {
+    if (liveDisplayed(thread))
+        form_.showRecord(nullptr);
+}
+
+void FormUpdates::replaceLiveRecord(engine::TRS& thread) {
+    if (!thread.liveRecord)
+        return;
+    trecdata& live = *thread.liveRecord;
+    form_.showRecord(&live);
+    if (form_.lista->currentIndex() != 0)
+        return;
+    form_.fillRegionGrid(live);
+    form_.dall->setChecked(true);
+    showScalarSelections(appWindows().form13, thread.config);
+    if (thread.config.rangeMode < form_.range->count())
+        form_.range->setCurrentIndex(thread.config.rangeMode);
+    form_.rangeChange(false);
+}
+
+void FormUpdates::showLiveEntry(engine::TRS& thread) {
+    if (!thread.liveRecord)
+        return;
+    if (liveDisplayed(thread))
+        form_.showRecord(nullptr);
+    form_.lista->setItemText(0, thread.liveEntryLabel());
+    form_.showRecord(thread.liveRecord.get());
+    form_.lista->setCurrentIndex(0);
+}
+
+void FormUpdates::refreshLiveEntry(engine::TRS& thread) {
+    if (liveDisplayed(thread))
+        form_.plot->invalidateHeader();
+    const QString label = thread.liveEntryLabel();
+    if (form_.lista->itemText(0) == label)
+        return;
+    form_.lista->setItemText(0, label);
+    if (form_.lista->currentIndex() == 0) {
+        form_.lista->setCurrentIndex(0);
+        form_.lista->update();
+    }
+}
+
+void FormUpdates::redrawLiveRecord(engine::TRS& thread) {
+    if (!liveDisplayed(thread))
+        return;
+    form_.showRecord(nullptr);
+    form_.showRecord(thread.liveRecord.get());
+}
+
+void FormUpdates::refreshSettingControls(engine::TRS& thread) {
+    const zavo::DeviceConfig& config = thread.config;
+    switch (config.angularStep) {
+    case 1:
+        form_.st->setCurrentIndex(3);
+        break;
+    case 2:
+        form_.st->setCurrentIndex(2);
+        break;
+    case 4:
+        form_.st->setCurrentIndex(1);
+        break;
+    case 10:
+        form_.st->setCurrentIndex(0);
+        break;
+    default:
+        break;
+    }
+    form_.sfrq->setText(QString::asprintf("%0.1f ", config.countingTime / 10.0));
+    const QString volts = QString::asprintf("%d ", config.hvSetting * 5);
+    form_.HVctrl->setText(volts);
+    form_.HV->setChecked(false);
+    const AppWindows& windows = appWindows();
+    if (TForm13* scalar = windows.form13) {
+        scalar->sfrq->setText(QString::asprintf("%0.1f ", config.scalarCountTime / 100.0));
+        scalar->HVctrl->setText(volts);
+        scalar->HV->setChecked(false);
+        showScalarSelections(scalar, config);
+    }
+    if (TForm4* setupDialog = windows.form4) {
+        setupDialog->HVctrl->setText(QString::number(config.hvLimit * 5) + QLatin1Char(' '));
+        setupDialog->hvlon->setChecked(config.hvLimitEnabled != 0);
+    }
+}

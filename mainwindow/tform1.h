@@ -1,0 +1,222 @@
+// The main window: the console for angular scans. It shows the live read-outs of the apparatus,
+// starts, pauses and stops scans, switches the detector high voltage and the loudspeaker, moves the
+// goniometer arm, sets the counting time, detector voltage, angular step and vertical range, and
+// lists the live scan and the records loaded from files, one of which the scan plot displays.
+//
+// The window never talks to the apparatus: it posts requests to the acquisition thread, which it
+// creates and ends, and the thread changes the windows through FormUpdates (synchronised calls run
+// on this thread).
+#pragma once
+
+#include "consolerules.h"
+#include "requests.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class FormUpdates;
+class MoveArmShortcut;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+class ScanPlot;
+class SpeedButton;
+class SpinButton;
+class trecdata;
+
+namespace engine {
+class Clock;
+class QtUiExecutor;
+class Sleeper;
+class TRS;
+} // namespace engine
+
+// How the window builds its acquisition thread; the defaults are those of the program.
+struct Form1Options {
+    QString settingsPath;                 // rtg.ini; empty: the program's settings file
+    QString safetyCopyDir;                // empty: the thread's default place
+    const engine::Clock* clock = nullptr; // null: the wall clock
+    engine::Sleeper* sleeper = nullptr;   // null: real-time pauses
+    bool installKeyFilter = true;         // the application-wide Ctrl+M shortcut
+};
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr const char* kTitle = "ZAVO DRIVER USB v2.30";
+    static constexpr int kBottomBarHeight = 37;
+    static constexpr int kMargin = 16;              // left and right margin of the plot panel
+    static constexpr int kSettingsStripWidth = 520; // `Bevel1`: the settings strip's width
+    static constexpr int kShutdownWaitMs = 600;     // closing waits this long for the thread to take shutDown
+
+    explicit TForm1(const Form1Options& options = {}, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // ---- Bottom bar (`Panel2`) ----
+    QFrame* Panel2;
+    SpeedButton* rec;
+    SpeedButton* _pause;
+    SpeedButton* _stop;
+    SpeedButton* ssleft;
+    SpeedButton* sleft;
+    SpeedButton* sright;
+    SpeedButton* ssright;
+    SpeedButton* HV;
+    SpeedButton* speaker;
+    QPushButton* BitBtn3;      // "Reset"
+    QPushButton* smode;        // "SM"
+    QPushButton* BitBtn4;      // "Save"
+    QPushButton* BitBtn5;      // "Load"
+    QPushButton* BitBtn2;      // "Close"
+    SpeedButton* SpeedButton2; // print
+    QPushButton* setup;        // "Setup"
+    QPushButton* BitBtn7;      // "Exit"
+
+    // ---- Upper area (`Panel3`) ----
+    QFrame* Panel3;
+    QLabel* CV;
+    QLabel* CA;
+    QLabel* CI;
+    QLabel* CHV;
+    QLabel* scanstate;
+    std::array<QLabel*, 6> readoutLabels{}; // "Intensity:" ... "Data:"
+    SpeedButton* offseton;
+    QLabel* Label10;           // "Offset Enabled"
+    SpeedButton* SpeedButton3; // support window
+    QFrame* Panel1;
+    ScanPlot* plot;
+    QLabel* viewRecordLabel; // "View record"
+    QComboBox* lista;
+    QLabel* commentLabel; // "Comment"
+    QPlainTextEdit* comment;
+    QFrame* Panel5;
+    QLabel* regionsLabel; // "Regions of interest"
+    QPushButton* rngbutton;
+    SpeedButton* dall;
+    std::array<SpeedButton*, 5> d{}; // d1..d5
+    QTableWidget* aranges;
+
+    // ---- Settings strip (`Panel4`) ----
+    QLabel* sfrq;
+    SpinButton* SpinButton1; // 0.1 s
+    SpinButton* SpinButton2; // 1 s
+    SpinButton* SpinButton3; // 10 s
+    QComboBox* st;
+    QLabel* tl;
+    QComboBox* range;
+    QLabel* HVctrl;
+    SpinButton* SpinButton4; // 5 V
+    SpinButton* SpinButton5; // 50 V
+
+    // ---- Window state ----
+    int displayedEntry = 0;
+    bool commentLoading = false;
+    bool scanActive = false;
+    bool holdDown = false;
+    bool holdUp = false;
+
+    trecdata* displayedRecord() const { return displayedRecord_; }
+    engine::TRS* thread() const { return thread_.get(); }
+    engine::QtUiExecutor& executor() const { return *executor_; }
+    FormUpdates& updates() const { return *updates_; }
+    const QString& settingsPath() const { return settingsPath_; }
+
+    // ---- Operations for other windows and the thread's routines ----
+    void showRecord(trecdata* record);
+    void selectRegionButton(int n);
+    int selectedRegionButton() const;
+    void rangeChange(bool byUser);
+    void updateControlEnabling();
+    // Fills `aranges` from a record's regions and enables d1..d5 for the regions it has.
+    void fillRegionGrid(const trecdata& record);
+    // Adds a record loaded from a file as a new entry of `lista` (the window owns it from now on).
+    int addLoadedRecord(std::unique_ptr<trecdata> record, const QString& label);
+    trecdata* entryRecord(int entry) const;
+    // The detector voltage shown in `HVctrl`, in volts.
+    std::optional<int> shownDetectorVolts() const;
+    // A lowered HV limit cut the detector voltage: the HV read-outs show it (this window's only
+    // while it shows the live scan).
+    void showLoweredDetectorVolts(int volts);
+    // The Setup dialog gave the displayed record a new offset.
+    void applyRecordOffset(int offset);
+    // Shows or hides the tool-tip hints of this window.
+    void applyHints(bool shown);
+    // Fits the window to a screen area (taller or wider windows shrink and are centred).
+    void fitToScreen(const QRect& screen);
+
+    // ---- Handlers ----
+    void recClick();
+    void _pauseClick();
+    void _stopClick();
+    void HVClick();
+    void speakerClick();
+    void sleftClick();
+    void srightClick();
+    void ssleftMouseDown();
+    void ssleftMouseUp();
+    void ssrightMouseDown();
+    void ssrightMouseUp();
+    void SpinButton3Click(int step, bool up); // counting time, shared by SpinButton1..3
+    void SpinButton5Click(int step, bool up); // detector voltage, shared by SpinButton4..5
+    void stChange();
+    void listaChange();
+    void commentChange();
+    void offsetonClick();
+    void smodeClick();
+    void setupClick();
+    void SpeedButton3Click();
+    void d1Click();
+    void Panel2Resize();
+    void Panel3Resize();
+
+    // Closing: the thread is asked to shut down (see closeEvent). True once it was.
+    bool shutdownPosted() const { return shutdownPosted_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Construction of the controls (tform1_controls.cpp).
+    void createBottomBar();
+    void createUpperArea();
+    void createSettingsStrip();
+    void createRegionPanel();
+    void connectHandlers();
+
+    // FormCreate steps (tform1_lifecycle.cpp).
+    void FormCreate(const Form1Options& options);
+    void FormShow();
+    void FormDestroy();
+
+    void post(int request);
+    void colourOffsetLabel();
+    void repaintPlot();
+    // The arm as the arm buttons see it (angle units), when the thread exists.
+    std::optional<console::Arm> armState() const;
+    // Posts a move to the target a rule gives, unless it refuses.
+    void moveArmBy(std::optional<int> (*rule)(const console::Arm&));
+    // The end of a continuous move: a stop unless the arm stands at the limit; the button is
+    // disabled until the thread's next status update.
+    void endHold(bool (*stops)(const console::Arm&), SpeedButton* button);
+
+    QString settingsPath_;
+    trecdata* displayedRecord_ = nullptr;
+    std::vector<std::unique_ptr<trecdata>> loadedRecords_; // entries 1.. of `lista`
+    std::unique_ptr<engine::QtUiExecutor> executor_;
+    std::unique_ptr<FormUpdates> updates_;
+    std::unique_ptr<engine::TRS> thread_;
+    MoveArmShortcut* shortcut_ = nullptr;
+    bool shown_ = false;
+    bool shutdownPosted_ = false;
+};

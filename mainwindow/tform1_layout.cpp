@@ -1,0 +1,133 @@
+// The main window's layout: the bottom bar and the upper area follow the window's size.
+#include "tform1.h"
+
+#include "consolerules.h"
+#include "controls.h"
+#include "scanplot.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QToolButton>
+
+namespace {
+
+constexpr int kBelowPlot = 121; // Panel3 height - Panel1 height
+constexpr int kUpperMinWidth = 800;
+constexpr int kUpperMinHeight = 570;
+
+} // namespace
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Panel3->setGeometry(0, 0, width(), height() - kBottomBarHeight);
+    Panel2->setGeometry(0, height() - kBottomBarHeight, width(), kBottomBarHeight);
+}
+
+void TForm1::Panel2Resize() {
+    console::BarWidths widths;
+    widths.smLeft = smode->x();
+    widths.sm = smode->width();
+    widths.save = BitBtn4->width();
+    widths.load = BitBtn5->width();
+    widths.close = BitBtn2->width();
+    widths.print = SpeedButton2->width();
+    widths.setup = setup->width();
+    widths.exit = BitBtn7->width();
+    const console::BarLefts lefts = console::bottomBarLefts(Panel2->width(), widths, kMargin);
+    BitBtn4->move(lefts.save, BitBtn4->y());
+    BitBtn5->move(lefts.load, BitBtn5->y());
+    BitBtn2->move(lefts.close, BitBtn2->y());
+    SpeedButton2->move(lefts.print, SpeedButton2->y());
+    setup->move(lefts.setup, setup->y());
+    BitBtn7->move(lefts.exit, BitBtn7->y());
+}
+
+void TForm1::Panel3Resize() {
+    const int h = Panel3->height();
+    Panel1->setGeometry(Panel1->x(), Panel1->y(), Panel3->width() - 2 * kMargin, h - kBelowPlot);
+
+    const int toolHeight = plot->zoomx()->height();
+    const int toolTop = h - toolHeight - 30;
+    int x = kMargin;
+    for (const auto& [upper, lower] :
+         {std::pair{plot->zoomx(), plot->unzoomx()}, std::pair{plot->zoomy(), plot->unzoomy()},
+          std::pair{plot->pointto(), plot->linebtn()}}) {
+        upper->move(x, toolTop);
+        lower->move(x, toolTop + toolHeight);
+        x += upper->width() + 2;
+    }
+    const int listTop = h - toolHeight - 32;
+    const int commentTop = h + lista->height() - toolHeight - 30;
+    viewRecordLabel->move(x + 8, listTop + 4);
+    lista->move(lista->x(), listTop);
+    commentLabel->move(x + 8, commentTop + 4);
+    comment->move(comment->x(), commentTop);
+
+    SpeedButton3->move(Panel3->width() - SpeedButton3->width() - kMargin, SpeedButton3->y());
+
+    // The region panel lies right of the settings strip, from the strip's top to the area's bottom.
+    const int stripHeight = plot->Panel4()->height();
+    Panel5->setGeometry(Panel1->x() + kSettingsStripWidth, Panel1->y() + Panel1->height() - stripHeight,
+                        Panel1->width() - kSettingsStripWidth,
+                        h + stripHeight - Panel1->height() - Panel1->y() - 1);
+    const int gridLeft = rngbutton->width() + 2 * rngbutton->x() + dall->width();
+    const int gridTop = Panel5->height() - aranges->height() - 1;
+    aranges->move(gridLeft, gridTop);
+    int rowTop = gridTop + aranges->frameWidth();
+    for (SpeedButton* button : {dall, d[0], d[1], d[2], d[3], d[4]}) {
+        button->move(gridLeft - button->width(), rowTop);
+        rowTop += button->height();
+    }
+    const int captionLeft = gridLeft - dall->width();
+    const int captionWidth = dall->width() + aranges->width();
+    regionsLabel->move(captionLeft + (captionWidth - regionsLabel->width()) / 2, std::max(gridTop - 18, 2));
+    rngbutton->move(rngbutton->x(), gridTop + (aranges->height() - rngbutton->height()) / 2);
+}
+
+void TForm1::fitToScreen(const QRect& screen) {
+    // The fitted window must be allowed to be that small.
+    setMinimumSize(std::min(kUpperMinWidth, screen.width()),
+                   std::min(kUpperMinHeight + kBottomBarHeight, screen.height()));
+    const QRect frame = frameGeometry();
+    const QRect fitted = console::fitToScreen(frame, screen);
+    if (fitted == frame)
+        return;
+    resize(fitted.width() - (frame.width() - width()), fitted.height() - (frame.height() - height()));
+    move(fitted.topLeft());
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::Resize:
+        if (watched == Panel2)
+            Panel2Resize();
+        else if (watched == Panel3)
+            Panel3Resize();
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease: {
+        if (watched != ssleft && watched != ssright)
+            break;
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const bool press = event->type() == QEvent::MouseButtonPress;
+        // A press needs an enabled button; a release always ends a hold that was started.
+        const bool holding = watched == ssleft ? holdDown : holdUp;
+        if (mouse->button() != Qt::LeftButton ||
+            !(static_cast<QWidget*>(watched)->isEnabled() || (!press && holding)))
+            break;
+        if (watched == ssleft)
+            press ? ssleftMouseDown() : ssleftMouseUp();
+        else
+            press ? ssrightMouseDown() : ssrightMouseUp();
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,145 @@
+// The main window's life: creation (which starts the acquisition thread), first display, closing
+// (which hands the thread its shut-down request) and destruction (which ends the thread).
+#include "tform1.h"
+
+#include "appwindows.h"
+#include "formupdates.h"
+#include "keyfilter.h"
+#include "scanplot.h"
+#include "steprules.h"
+#include "tform4.h"
+
+#include "profilefile.h"
+#include "qtuiexecutor.h"
+#include "trecdata.h"
+#include "trs.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QScreen>
+#include <QTableWidget>
+#include <QThread>
+
+namespace {
+
+constexpr QSize kDesignSize(1024, 720);
+
+engine::ProfileFile settingsFile(const QString& path) {
+    return engine::ProfileFile(path.isEmpty() ? engine::ProfileFile::defaultPath() : path);
+}
+
+} // namespace
+
+TForm1::TForm1(const Form1Options& options, QWidget* parent)
+    : QWidget(parent), settingsPath_(options.settingsPath) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QLatin1String(kTitle));
+    QFont windowFont = font();
+    windowFont.setPixelSize(11);
+    setFont(windowFont);
+    createBottomBar();
+    createUpperArea();
+    connectHandlers();
+    resize(kDesignSize);
+    FormCreate(options);
+}
+
+TForm1::~TForm1() {
+    FormDestroy();
+}
+
+void TForm1::FormCreate(const Form1Options& options) {
+    aranges->item(0, 0)->setText(QStringLiteral("Start angle"));
+    aranges->item(0, 1)->setText(QStringLiteral("End angle"));
+
+    // Shown only: once connected, the thread replaces both with the apparatus's own settings.
+    const engine::ProfileFile settings = settingsFile(settingsPath_);
+    const int time = settings.readInt(QStringLiteral("scan"), QStringLiteral("time"), 1);
+    sfrq->setText(QString::asprintf("%.1f ", time / 10.0));
+    const int resolution = settings.readInt(QStringLiteral("scan"), QStringLiteral("res"), 0);
+    st->setCurrentIndex(resolution >= 0 && resolution < st->count() ? resolution : 0);
+
+    displayedRecord_ = nullptr;
+
+    executor_ = std::make_unique<engine::QtUiExecutor>();
+    updates_ = std::make_unique<FormUpdates>(*this);
+    engine::TrsEnvironment environment;
+    environment.executor = &executor_->executor();
+    environment.windows = updates_.get();
+    environment.clock = options.clock;
+    environment.sleeper = options.sleeper;
+    environment.settingsPath = settingsPath_;
+    environment.safetyCopyDir = options.safetyCopyDir;
+    thread_ = std::make_unique<engine::TRS>(environment);
+    thread_->rebuildLiveRecord.store(true);
+    QThread::yieldCurrentThread();
+
+    lista->setCurrentIndex(0);
+    displayedEntry = 0;
+    showRecord(nullptr);
+    // Nothing may be posted to the apparatus before the thread reports a link.
+    updateControlEnabling();
+
+    if (const QScreen* screen = this->screen())
+        fitToScreen(screen->availableGeometry());
+
+    range->setCurrentIndex(0);
+
+    if (options.installKeyFilter)
+        shortcut_ = new MoveArmShortcut(this);
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        FormShow();
+    }
+}
+
+void TForm1::FormShow() {
+    Panel3Resize();
+    const bool hints =
+        settingsFile(settingsPath_).readInt(QStringLiteral("Hints"), QStringLiteral("show"), 1) == 1;
+    if (TForm4* setupDialog = appWindows().form4)
+        setupDialog->shints->setChecked(hints);
+    applyHints(hints);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (!shutdownPosted_) {
+        showRecord(nullptr);
+        post(engine::shutDown);
+        shutdownPosted_ = true;
+        // The thread takes the request over inside a synchronised call, which only runs while this
+        // thread serves them. The wait is bounded: while it aligns a scan start the thread takes no
+        // requests, and the end of its run sends the shutdown sequence anyway.
+        if (thread_) {
+            executor_->waitUntil([this] { return !thread_->pendingRequests.contains(engine::shutDown); },
+                                 std::chrono::milliseconds(kShutdownWaitMs));
+        }
+    }
+    event->accept();
+}
+
+void TForm1::FormDestroy() {
+    if (shortcut_) {
+        delete shortcut_;
+        shortcut_ = nullptr;
+    }
+    engine::ProfileFile settings = settingsFile(settingsPath_);
+    if (const std::optional<int> tenths = ui::readoutScaled(sfrq->text(), 10))
+        settings.writeInt(QStringLiteral("scan"), QStringLiteral("time"), *tenths);
+    settings.writeInt(QStringLiteral("scan"), QStringLiteral("res"), st->currentIndex());
+    showRecord(nullptr);
+    if (thread_) {
+        // Closing the executor (part of terminate) releases a worker that waits in a synchronised
+        // call, so waiting for the run to end cannot deadlock.
+        thread_->terminate();
+        thread_->waitFor();
+        thread_.reset();
+    }
+    loadedRecords_.clear();
+}

@@ -1,0 +1,122 @@
+// The scan and arm controls of the bottom bar: start, pause and stop a scan, high voltage and
+// loudspeaker, and the four arm buttons.
+#include "tform1.h"
+
+#include "consolerules.h"
+#include "controls.h"
+
+#include "trs.h"
+
+#include <QLabel>
+#include <QMessageBox>
+
+void TForm1::post(int request) {
+    if (thread_)
+        thread_->post(request);
+}
+
+std::optional<console::Arm> TForm1::armState() const {
+    if (!thread_)
+        return std::nullopt;
+    const zavo::DeviceConfig config = thread_->configSnapshot();
+    console::Arm arm;
+    arm.o = config.effectiveOffset();
+    arm.p = thread_->armAngle.load() + arm.o;
+    arm.low = config.armMin;
+    arm.high = config.armMax;
+    return arm;
+}
+
+void TForm1::moveArmBy(std::optional<int> (*rule)(const console::Arm&)) {
+    const std::optional<console::Arm> arm = armState();
+    if (!arm)
+        return;
+    if (const std::optional<int> target = rule(*arm)) {
+        thread_->moveTarget.store(*target);
+        post(engine::moveArm);
+    }
+}
+
+void TForm1::endHold(bool (*stops)(const console::Arm&), SpeedButton* button) {
+    const std::optional<console::Arm> arm = armState();
+    if (arm && stops(*arm))
+        post(engine::stop);
+    button->setEnabled(false);
+}
+
+void TForm1::recClick() {
+    // A running scan cannot be restarted from this button.
+    if (scanActive) {
+        rec->setChecked(true);
+        return;
+    }
+    if (thread_ && thread_->liveRecord && thread_->liveRecord->modified.load()) {
+        const auto answer =
+            QMessageBox::warning(this, QStringLiteral("Warning"),
+                                 QStringLiteral("Current scan will be lost. Proceed without saving?"),
+                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            // Nothing changes, the button included.
+            rec->setChecked(!rec->isChecked());
+            sfrq->setEnabled(true);
+            return;
+        }
+    }
+    if (!thread_)
+        return;
+    thread_->rebuildLiveRecord.store(true);
+    sfrq->setEnabled(true);
+    if (rec->isChecked()) {
+        if (thread_->configSnapshot().autoCoarseCalibration != 0) {
+            post(engine::calibrateAndScan);
+        } else {
+            thread_->calibrateThenScan.store(false);
+            post(engine::startScan);
+        }
+    }
+    scanActive = true;
+}
+
+void TForm1::_pauseClick() {
+    post(_pause->isChecked() ? engine::pauseScan : engine::resumeScan);
+}
+
+void TForm1::_stopClick() {
+    post(engine::stop);
+}
+
+void TForm1::HVClick() {
+    post(HV->isChecked() ? engine::hvOn : engine::hvOff);
+}
+
+void TForm1::speakerClick() {
+    post(speaker->isChecked() ? engine::speakerOn : engine::speakerOff);
+}
+
+void TForm1::sleftClick() {
+    moveArmBy(console::stepDownTarget);
+}
+
+void TForm1::srightClick() {
+    moveArmBy(console::stepUpTarget);
+}
+
+void TForm1::ssleftMouseDown() {
+    holdDown = true;
+    moveArmBy(console::holdDownTarget);
+}
+
+void TForm1::ssrightMouseDown() {
+    holdUp = true;
+    moveArmBy(console::holdUpTarget);
+}
+
+void TForm1::ssleftMouseUp() {
+    holdDown = false;
+    endHold(console::releaseDownStops, ssleft);
+}
+
+void TForm1::ssrightMouseUp() {
+    holdUp = false;
+    endHold(console::releaseUpStops, ssright);
+}

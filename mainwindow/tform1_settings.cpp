@@ -1,0 +1,133 @@
+// The settings of the main window: counting time and detector voltage spin buttons, angular step,
+// vertical range, offset switch and the comment of the displayed record.
+#include "tform1.h"
+
+#include "appwindows.h"
+#include "controls.h"
+#include "scanplot.h"
+#include "steprules.h"
+#include "tform13.h"
+
+#include "trecdata.h"
+#include "trs.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+
+#include <array>
+
+namespace {
+
+constexpr int kMinCountingTenths = 1;
+constexpr int kMaxCountingTenths = 3000;
+// Angle units per step for the entries of `st`.
+constexpr std::array<int, 4> kAngularSteps = {10, 4, 2, 1};
+
+} // namespace
+
+void TForm1::SpinButton3Click(int step, bool up) {
+    const std::optional<int> tenths = ui::readoutScaled(sfrq->text(), 10);
+    if (!tenths)
+        return;
+    const std::optional<int> next = ui::stepWithin(*tenths, step, up, kMinCountingTenths, kMaxCountingTenths);
+    if (!next || !thread_)
+        return;
+    sfrq->setText(QString::asprintf("%.1f ", *next / 10.0));
+    thread_->countingTimeRequest.store(static_cast<std::int16_t>(*next));
+    post(engine::setCountingTime);
+}
+
+std::optional<int> TForm1::shownDetectorVolts() const {
+    const std::optional<double> volts = ui::readoutNumber(HVctrl->text());
+    if (!volts)
+        return std::nullopt;
+    return static_cast<int>(*volts);
+}
+
+void TForm1::SpinButton5Click(int step, bool up) {
+    const std::optional<int> volts = shownDetectorVolts();
+    if (!volts || !thread_)
+        return;
+    const zavo::DeviceConfig config = thread_->configSnapshot();
+    const std::optional<int> limit =
+        config.hvLimitEnabled ? std::optional<int>(config.hvLimit * 5) : std::optional<int>();
+    const std::optional<int> next = ui::stepDetectorVolts(*volts, step, up, limit);
+    if (!next)
+        return;
+    const QString text = QString::number(*next) + QLatin1Char(' ');
+    HVctrl->setText(text);
+    if (TForm13* scalar = appWindows().form13)
+        scalar->HVctrl->setText(text);
+    thread_->hvRequest.store(*next / 5);
+    post(engine::setDetectorHv);
+}
+
+void TForm1::showLoweredDetectorVolts(int volts) {
+    const QString text = QString::number(volts) + QLatin1Char(' ');
+    if (lista->currentIndex() == 0)
+        HVctrl->setText(text);
+    if (TForm13* scalar = appWindows().form13)
+        scalar->HVctrl->setText(text);
+}
+
+void TForm1::stChange() {
+    const int index = st->currentIndex();
+    if (index < 0 || index >= static_cast<int>(kAngularSteps.size()) || !thread_)
+        return;
+    thread_->angularStepRequest.store(
+        static_cast<std::int16_t>(kAngularSteps[static_cast<std::size_t>(index)]));
+    post(engine::setAngularStep);
+}
+
+void TForm1::rangeChange(bool byUser) {
+    const int index = range->currentIndex();
+    if (displayedRecord_ && byUser && index >= 0)
+        displayedRecord_->SetRangeMode(static_cast<std::uint8_t>(index));
+    plot->resetVerticalZoom();
+    if (lista->currentIndex() == 0 && byUser && index >= 0 && thread_) {
+        thread_->rangeModeRequest.store(static_cast<std::uint8_t>(index));
+        post(engine::setRange);
+    }
+    repaintPlot();
+}
+
+void TForm1::colourOffsetLabel() {
+    QPalette colours = Label10->palette();
+    const QPalette::ColorGroup group = offseton->isChecked() ? QPalette::Active : QPalette::Disabled;
+    colours.setColor(QPalette::WindowText, palette().color(group, QPalette::WindowText));
+    Label10->setPalette(colours);
+}
+
+void TForm1::offsetonClick() {
+    if (!displayedRecord_)
+        return;
+    const bool on = offseton->isChecked();
+    if (thread_ && displayedRecord_ == thread_->liveRecord.get()) {
+        thread_->offsetEnabledRequest.store(on ? 1 : 0);
+        post(engine::setOffset);
+    }
+    colourOffsetLabel();
+    displayedRecord_->offsetEnabled = on;
+    repaintPlot();
+}
+
+void TForm1::applyRecordOffset(int offset) {
+    trecdata* record = displayedRecord_;
+    if (!record)
+        return;
+    record->SetOffset(offset);
+    if (thread_ && record == thread_->liveRecord.get())
+        return; // the thread redraws its live record once it has taken the offset
+    showRecord(nullptr);
+    showRecord(record);
+}
+
+void TForm1::commentChange() {
+    if (displayedRecord_ && !commentLoading)
+        displayedRecord_->SetComment(comment->toPlainText());
+}
+
+void TForm1::repaintPlot() {
+    plot->repaintAll();
+}

@@ -1,0 +1,44 @@
+// The scalar-mode window: single counting-rate readings against one varied condition. For now it
+// holds the settings read-outs and selectors that the acquisition thread keeps up to date and the
+// results table that its readings fill.
+#pragma once
+
+#include <QDialog>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+class SpeedButton;
+
+class TForm13 : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kHeaderRows = 2;
+    static constexpr int kColumns = 8;
+
+    explicit TForm13(QWidget* parent = nullptr);
+
+    QLabel* sfrq;   // counting time, "%.1f "
+    QLabel* HVctrl; // detector voltage, volts and a blank
+    SpeedButton* HV;
+    QComboBox* rrs;
+    QComboBox* fs;
+    QComboBox* dp;
+    QLineEdit* ft;
+    QLabel* CI;
+    QTableWidget* res;
+    QPushButton* BitBtn7; // "Exit"
+
+    // Selects item `index` of a selector; an index outside its items leaves none selected.
+    static void selectItem(QComboBox* box, int index);
+
+    // One reading into the results table: the first goes into row 2, every further one is appended.
+    // Returns the row it went into.
+    int addResultRow(double rate, int tubeCurrent);
+    // Data rows (rows whose first cell is not empty).
+    int resultCount() const;
+
+    void HVClick();
+};

@@ -1,0 +1,101 @@
+#include "tform12.h"
+
+#include "controls.h"
+#include "glyphs.h"
+#include "spinbutton.h"
+
+#include "trs.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include <algorithm>
+
+TForm12::TForm12(QWidget* parent)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("Form12"));
+    setWindowTitle(QStringLiteral("Move arm"));
+    setFixedSize(300, 118);
+
+    ui::makeLabel(this, QStringLiteral("Destination angle [deg]"), 12, 12);
+    const ui::AngleField field = ui::makeAngleField(this, 12, 32, 110, &TForm12::hundredthsRange);
+    angl = field.readout;
+    angl->setObjectName(QStringLiteral("angl"));
+    angl->setText(QStringLiteral("1"));
+    ui::setBold(angl, true);
+    SpinButton3 = field.buttons[0];
+    SpinButton2 = field.buttons[1];
+    SpinButton1 = field.buttons[2];
+    SpinButton3->setObjectName(QStringLiteral("SpinButton3"));
+    SpinButton2->setObjectName(QStringLiteral("SpinButton2"));
+    SpinButton1->setObjectName(QStringLiteral("SpinButton1"));
+
+    SpeedButton1 = new SpeedButton(this);
+    SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
+    SpeedButton1->setCheckable(true);
+    SpeedButton1->setText(QStringLiteral("Move to"));
+    SpeedButton1->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    SpeedButton1->setIcon(ui::glyph(ui::Glyph::stepUp));
+    SpeedButton1->setToolTip(QStringLiteral("Move arm to desired angle"));
+    SpeedButton1->setGeometry(200, 30, 88, 29);
+    connect(SpeedButton1, &SpeedButton::clicked, this, &TForm12::SpeedButton1Click);
+
+    BitBtn1 = new QPushButton(ui::glyph(ui::Glyph::close), QStringLiteral("Close"), this);
+    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
+    BitBtn1->setGeometry(200, 76, 88, 29);
+    BitBtn1->setAutoDefault(false);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm12::BitBtn1Click);
+}
+
+std::pair<int, int> TForm12::targetRange() {
+    if (!acquisitionThread)
+        return {0, 0};
+    const int offset = acquisitionThread->configSnapshot().effectiveOffset();
+    return {offset + acquisitionThread->scanStart.load(), offset + acquisitionThread->scanEnd.load()};
+}
+
+std::pair<int, int> TForm12::hundredthsRange() {
+    const auto [lo, hi] = targetRange();
+    return {lo * 5, hi * 5};
+}
+
+void TForm12::showArmAngle(int armAngle) {
+    angl->setText(ui::angleUnitsText(armAngle));
+}
+
+void TForm12::setSpinButtonsEnabled(bool enabled) {
+    for (SpinButton* button : {SpinButton1, SpinButton2, SpinButton3})
+        button->setEnabled(enabled);
+}
+
+void TForm12::releaseMoveButton() {
+    SpeedButton1->setChecked(false);
+}
+
+void TForm12::SpeedButton1Click() {
+    if (!acquisitionThread)
+        return;
+    if (!SpeedButton1->isChecked()) {
+        acquisitionThread->post(engine::stop);
+        return;
+    }
+    const std::optional<int> wanted = ui::readoutAngleUnits(angl->text());
+    if (!wanted) {
+        SpeedButton1->setChecked(false);
+        return;
+    }
+    const auto [lo, hi] = targetRange();
+    acquisitionThread->moveTarget.store(std::min(std::max(*wanted, lo), hi));
+    acquisitionThread->post(engine::moveArm);
+}
+
+void TForm12::BitBtn1Click() {
+    if (SpeedButton1->isChecked() && acquisitionThread)
+        acquisitionThread->post(engine::stop);
+    done(ui::mrOk);
+}
+
+void TForm12::reject() {
+    BitBtn1Click();
+}

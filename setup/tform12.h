@@ -1,0 +1,43 @@
+// The Move arm dialog: drives the goniometer arm to an angle set with spin buttons, and stops it.
+// It has no button anywhere: the application's left Ctrl+M shortcut opens it.
+#pragma once
+
+#include "anglefield.h"
+
+#include <QDialog>
+
+class QLabel;
+class SpeedButton;
+class QPushButton;
+
+class TForm12 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm12(QWidget* parent = nullptr);
+
+    QLabel* angl;              // destination angle, "%.2f "
+    SpinButton* SpinButton3;   // 5.00 degree
+    SpinButton* SpinButton2;   // 0.50 degree
+    SpinButton* SpinButton1;   // 0.05 degree
+    SpeedButton* SpeedButton1; // "Move to": down while a move is asked for or runs
+    QPushButton* BitBtn1;      // close
+
+    // Takes the arm's current angle (angle units, effective form) into the read-out.
+    void showArmAngle(int armAngle);
+    // Enables or disables the three spin buttons (not while the arm moves).
+    void setSpinButtonsEnabled(bool enabled);
+    // The thread's move has ended: "Move to" comes up without posting anything.
+    void releaseMoveButton();
+
+    void SpeedButton1Click();
+    void BitBtn1Click();
+
+protected:
+    // Escape closes the way the close button does.
+    void reject() override;
+
+private:
+    // (effectiveOffset + scanStart, effectiveOffset + scanEnd) in angle units.
+    static std::pair<int, int> targetRange();
+    static std::pair<int, int> hundredthsRange();
+};

@@ -1,0 +1,12 @@
+# The main window, its start-up and the thread's window routines (offscreen platform).
+zavo_add_test(test_form
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/form_fixtures.cpp ${CMAKE_CURRENT_LIST_DIR}/form_fixtures.h
+    ${CMAKE_CURRENT_LIST_DIR}/form_rules_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/form_window_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/form_keys_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/form_scan_test.cpp
+  LIBS zavo_gui zavo_simulator Qt6::Test
+)
+# The simulator's headers use the word "emit", which Qt's keywords would turn into nothing.
+target_compile_definitions(test_form PRIVATE QT_NO_KEYWORDS)

@@ -1,0 +1,76 @@
+#include "form_fixtures.h"
+
+#include "d2xxunit.h"
+#include "qtuiexecutor.h"
+#include "simprovider.h"
+
+#include <QFile>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace formtest {
+
+QApplication& app() {
+    static int argc = 1;
+    static char name[] = "test_form";
+    static char* argv[] = {name, nullptr};
+    static QApplication* instance = new QApplication(argc, argv);
+    return *instance;
+}
+
+std::unique_ptr<ft::Provider> simulator(double timeScale) {
+    sim::ApparatusOptions options;
+    options.timeScale = timeScale;
+    return sim::makeSimProvider(options);
+}
+
+Session::Session(std::unique_ptr<ft::Provider> provider, double sleeperScale, const QString& settingsText)
+    : sleeper_(sleeperScale) {
+    app();
+    if (!settingsText.isEmpty()) {
+        QFile file(settingsPath());
+        if (file.open(QIODevice::WriteOnly))
+            file.write(settingsText.toLatin1());
+    }
+    D2XXUnit::setProvider(std::move(provider));
+    Form1Options options;
+    options.settingsPath = settingsPath();
+    options.safetyCopyDir = dir_.path();
+    options.sleeper = &sleeper_;
+    windows_ = std::make_unique<project1::Windows>(options);
+}
+
+Session::~Session() {
+    end();
+    D2XXUnit::setProvider(nullptr);
+}
+
+void Session::end() {
+    windows_.reset();
+}
+
+bool Session::waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) const {
+    return form().executor().waitUntil(done, timeout);
+}
+
+Watchdog::Watchdog(std::chrono::seconds limit)
+    : thread_([this, limit] {
+          std::unique_lock lock(mutex_);
+          if (!cv_.wait_for(lock, limit, [this] { return done_; })) {
+              std::fprintf(stderr, "watchdog: the test hung for %lld s\n",
+                           static_cast<long long>(limit.count()));
+              std::abort();
+          }
+      }) {}
+
+Watchdog::~Watchdog() {
+    {
+        std::lock_guard lock(mutex_);
+        done_ = true;
+    }
+    cv_.notify_all();
+    thread_.join();
+}
+
+} // namespace formtest

@@ -1,0 +1,65 @@
+// Shared by the main window's tests: the application object, a run of the program's windows on a
+// chosen device provider with its own settings file, and a guard against hangs.
+#pragma once
+
+#include "project1.h"
+
+#include "clock.h"
+#include "ftprovider.h"
+#include "trs.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+namespace formtest {
+
+using namespace std::chrono_literals;
+
+QApplication& app();
+
+// The in-process simulated apparatus, its time running `timeScale` times faster than real time.
+std::unique_ptr<ft::Provider> simulator(double timeScale);
+
+// One run of the windows, created as the program creates them, on `provider` (none: no apparatus
+// attached). The thread's pauses run `sleeperScale` times their length.
+class Session {
+public:
+    explicit Session(std::unique_ptr<ft::Provider> provider = {}, double sleeperScale = 0.02,
+                     const QString& settingsText = {});
+    ~Session();
+
+    TForm1& form() const { return windows_->main(); }
+    engine::TRS& thread() const { return *form().thread(); }
+    QString settingsPath() const { return dir_.filePath(QStringLiteral("rtg.ini")); }
+    // Serves the thread's calls and the event loop until `done` or the timeout.
+    bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s) const;
+    // Ends the run as the program does at exit: the windows go, the thread stops.
+    void end();
+
+private:
+    QTemporaryDir dir_;
+    engine::Sleeper sleeper_;
+    std::unique_ptr<project1::Windows> windows_;
+};
+
+// Fails the test program if it is still alive `limit` after construction (a hang).
+class Watchdog {
+public:
+    explicit Watchdog(std::chrono::seconds limit);
+    ~Watchdog();
+
+private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
+} // namespace formtest
