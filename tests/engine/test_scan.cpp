@@ -176,15 +176,16 @@ TEST_F(ScanTest, AlignmentBeyondTheArmRangeEndsTheScanWithoutASweep) {
 }
 
 TEST_F(ScanTest, PauseBetweenGridStepsThenResumeRealignsAndCountsAgain) {
-    // Slow enough that the pause lands between two grid positions.
+    // A slow arm (a second a step, a tenth of a second in real time), so that the pause lands
+    // well between two grid positions however busy the machine is.
     apparatusOptions.timeScale = 10;
-    apparatusOptions.firmware.armStepTime = 200'000;
+    apparatusOptions.firmware.armStepTime = 1'000'000;
     prepare(10, 1);
-    plan.regions = {{400, 440}};
+    plan.regions = {{400, 420}};
     bool paused = false;
     observer = [&](RoutineId id, engine::TRS& t) {
         if (!paused && id == RoutineId::refreshReadouts && t.scanState.load() == engine::scanScanning &&
-            t.armAngle.load() == 415) {
+            t.armAngle.load() == 412) {
             paused = true;
             t.post(engine::pauseScan);
         }
@@ -194,20 +195,21 @@ TEST_F(ScanTest, PauseBetweenGridStepsThenResumeRealignsAndCountsAgain) {
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
     observer = nullptr;
     const int stoppedAt = thread->armAngle.load();
-    ASSERT_NE(stoppedAt % 10, 0) << "the arm stopped on the grid";
-    EXPECT_EQ(updates.statusText(), "Scan paused 20.00 deg to 22.00 deg");
-    const int cellsWhilePaused = validCells();
-    EXPECT_EQ(cellsWhilePaused, 2 * 9); // 20.00 and 20.50 degrees
+    ASSERT_GT(stoppedAt, 410);
+    ASSERT_LT(stoppedAt, 420);
+    EXPECT_EQ(updates.statusText(), "Scan paused 20.00 deg to 21.00 deg");
+    EXPECT_EQ(validCells(), 2 * 9); // 20.00 and 20.50 degrees
 
     recordStatuses();
     thread->post(engine::resumeScan);
     ASSERT_EQ(driver->finishScan(kWait), ScanOutcome::Completed);
-    ASSERT_EQ(alignTargets().size(), 1u);
-    EXPECT_EQ(alignTargets()[0], (stoppedAt / 10 + 1) * 10);
-    // Counted again with the scan's gate: every grid point to the end, nothing between.
-    for (int angle = 400; angle <= 440; angle += 10)
+    EXPECT_EQ(alignTargets(), std::vector<int>({420}));
+    // Counted again with the scan's gate (the alignment's fast gate would count nothing): the
+    // last grid point is there, and nothing between the grid points.
+    for (int angle : {400, 410, 420})
         EXPECT_TRUE(cellValid(*thread, angle)) << angle;
-    EXPECT_FALSE(cellValid(*thread, stoppedAt - stoppedAt % 10 + 5));
+    EXPECT_FALSE(cellValid(*thread, 415));
+    EXPECT_EQ(validCells(), 3 * 9);
     EXPECT_EQ(thread->scanState.load(), engine::scanIdle);
 }
 
