@@ -181,11 +181,11 @@ TEST_F(ScanTest, PauseBetweenGridStepsThenResumeRealignsAndCountsAgain) {
     apparatusOptions.timeScale = 10;
     apparatusOptions.firmware.armStepTime = 1'000'000;
     prepare(10, 1);
-    plan.regions = {{400, 420}};
+    plan.regions = {{900, 920}}; // the arm stands at 900: no long move first
     bool paused = false;
     observer = [&](RoutineId id, engine::TRS& t) {
         if (!paused && id == RoutineId::refreshReadouts && t.scanState.load() == engine::scanScanning &&
-            t.armAngle.load() == 412) {
+            t.armAngle.load() == 912) {
             paused = true;
             t.post(engine::pauseScan);
         }
@@ -195,20 +195,20 @@ TEST_F(ScanTest, PauseBetweenGridStepsThenResumeRealignsAndCountsAgain) {
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
     observer = nullptr;
     const int stoppedAt = thread->armAngle.load();
-    ASSERT_GT(stoppedAt, 410);
-    ASSERT_LT(stoppedAt, 420);
-    EXPECT_EQ(updates.statusText(), "Scan paused 20.00 deg to 21.00 deg");
-    EXPECT_EQ(validCells(), 2 * 9); // 20.00 and 20.50 degrees
+    ASSERT_GT(stoppedAt, 910);
+    ASSERT_LT(stoppedAt, 920);
+    EXPECT_EQ(updates.statusText(), "Scan paused 45.00 deg to 46.00 deg");
+    EXPECT_EQ(validCells(), 2 * 9); // 45.00 and 45.50 degrees
 
     recordStatuses();
     thread->post(engine::resumeScan);
     ASSERT_EQ(driver->finishScan(kWait), ScanOutcome::Completed);
-    EXPECT_EQ(alignTargets(), std::vector<int>({420}));
+    EXPECT_EQ(alignTargets(), std::vector<int>({920}));
     // Counted again with the scan's gate (the alignment's fast gate would count nothing): the
     // last grid point is there, and nothing between the grid points.
-    for (int angle : {400, 410, 420})
+    for (int angle : {900, 910, 920})
         EXPECT_TRUE(cellValid(*thread, angle)) << angle;
-    EXPECT_FALSE(cellValid(*thread, 415));
+    EXPECT_FALSE(cellValid(*thread, 915));
     EXPECT_EQ(validCells(), 3 * 9);
     EXPECT_EQ(thread->scanState.load(), engine::scanIdle);
 }
