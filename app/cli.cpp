@@ -17,6 +17,10 @@ constexpr std::array kCommands = {
     Command{"info", "FILE.RTG", "print a record file's fields as one JSON object", &runInfo},
     Command{"export-text", "FILE.RTG OUT.txt", "write a record's points as a tab-separated text file",
             &runExportText},
+    Command{"scan", "[OPTIONS] --out FILE.RTG", "scan on the apparatus and save the record (scan --help)",
+            &runScan},
+    Command{"demo", "[--out-dir DIR]", "a short scan on the simulated apparatus, saved with a text export",
+            &runDemo},
 };
 
 const Command* findCommand(const QString& name) {
