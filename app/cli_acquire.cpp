@@ -58,8 +58,10 @@ QString clockText(std::int64_t seconds) {
 // The terminal line that follows the scan.
 class ProgressLine {
 public:
-    ProgressLine(QTextStream& out, std::vector<std::pair<int, int>> segments)
-        : out_(out), segments_(std::move(segments)), tty_(isatty(STDOUT_FILENO) == 1) {
+    // `clock` is the thread's; its rate turns the estimate into real seconds.
+    ProgressLine(QTextStream& out, std::vector<std::pair<int, int>> segments,
+                 const engine::ScaledClock& clock)
+        : out_(out), segments_(std::move(segments)), clock_(clock), tty_(isatty(STDOUT_FILENO) == 1) {
         for (const auto& [from, to] : segments_)
             total_ += std::max(1, to - from);
     }
@@ -81,11 +83,13 @@ public:
                            .arg(degrees(t.armAngle.load()), 7)
                            .arg(QString::asprintf("%.2f", t.countRate), 10)
                            .arg(status);
-        const engine::SystemClock clock;
         const int state = t.scanState.load();
-        if ((state == engine::scanScanning || state == engine::scanPaused) && t.scanEndTime > 0)
+        if ((state == engine::scanScanning || state == engine::scanPaused) && t.scanEndTime > 0) {
+            const double seconds =
+                static_cast<double>(t.scanEndTime - clock_.nowMs()) / 1000.0 / clock_.rate();
             line += QStringLiteral("  about %1 left")
-                        .arg(clockText(std::max<std::int64_t>(0, (t.scanEndTime - clock.nowMs()) / 1000)));
+                        .arg(clockText(std::max<std::int64_t>(0, std::llround(seconds))));
+        }
         if (tty_) {
             out_ << '\r' << line.leftJustified(std::max<qsizetype>(width_, line.size()));
             width_ = line.size();
@@ -121,6 +125,7 @@ private:
 
     QTextStream& out_;
     std::vector<std::pair<int, int>> segments_;
+    const engine::ScaledClock& clock_;
     int total_ = 0;
     bool tty_;
     std::chrono::steady_clock::time_point lastPrint_{};
@@ -216,7 +221,10 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
     engine::UiExecutor executor;
     engine::HeadlessUpdates updates;
     engine::Sleeper sleeper(options.sleepScale);
+    // The thread's time runs as fast as its pauses shrink (the apparatus's time).
+    const engine::ScaledClock clock(options.sleepScale > 0 ? 1.0 / options.sleepScale : 1.0);
     engine::TrsEnvironment env;
+    env.clock = &clock;
     env.executor = &executor;
     env.windows = &updates;
     env.sleeper = &sleeper;
@@ -272,7 +280,7 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
     std::vector<std::pair<int, int>> segments = plan.regions;
     if (segments.empty())
         segments.emplace_back(low, high);
-    ProgressLine progress(io.out, segments);
+    ProgressLine progress(io.out, segments, clock);
     driver.setProgress([&](engine::RoutineId, engine::TRS& t) {
         progress.update(t);
         if (options.observer)

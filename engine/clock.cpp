@@ -10,6 +10,12 @@ std::int64_t SystemClock::nowMs() const {
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
 
+ScaledClock::ScaledClock(double rate) : rate_(rate > 0 ? rate : 1.0), originMs_(wall_.nowMs()) {}
+
+std::int64_t ScaledClock::nowMs() const {
+    return originMs_ + static_cast<std::int64_t>(static_cast<double>(wall_.nowMs() - originMs_) * rate_);
+}
+
 void Sleeper::pause(int ms, bool interruptible) {
     pauses_.fetch_add(1);
     nominalMs_.fetch_add(static_cast<std::uint64_t>(ms > 0 ? ms : 0));

@@ -23,6 +23,20 @@ public:
     std::int64_t nowMs() const override;
 };
 
+// The wall clock running `rate` times as fast from the moment of construction: the time of a
+// simulated apparatus that runs faster than real time.
+class ScaledClock : public Clock {
+public:
+    explicit ScaledClock(double rate);
+    std::int64_t nowMs() const override;
+    double rate() const { return rate_; }
+
+private:
+    double rate_;
+    std::int64_t originMs_;
+    SystemClock wall_;
+};
+
 // A clock that moves only when told to; safe to move from one thread while another reads it.
 class ManualClock : public Clock {
 public:

@@ -297,3 +297,11 @@ TEST(Sleeper, LoopPausesEndOnWakeButApparatusPausesRunFully) {
     EXPECT_GE(std::chrono::steady_clock::now() - t1, 19ms);
     EXPECT_EQ(scaled.nominalMs(), 20000u);
 }
+
+TEST(ScaledClock, RunsRateTimesAsFastAsTheWallClock) {
+    const ScaledClock clock(100.0);
+    const auto start = clock.nowMs();
+    std::this_thread::sleep_for(20ms);
+    EXPECT_GE(clock.nowMs() - start, 1900);
+    EXPECT_EQ(ScaledClock(-3).rate(), 1.0); // a rate that makes no sense falls back to real time
+}
