@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <initializer_list>
+
 class QToolButton;
 
 class SpinButton : public QWidget {
@@ -30,3 +32,19 @@ private:
     QToolButton* up_;
     QToolButton* down_;
 };
+
+namespace ui {
+
+// One pair of handlers for a group of spin buttons: `step` gets the pressed button's tag and the
+// direction.
+template <class Handler>
+void connectSpinGroup(std::initializer_list<SpinButton*> group, QObject* context, Handler step) {
+    for (SpinButton* button : group) {
+        QObject::connect(button, &SpinButton::upClick, context,
+                         [button, step] { step(button->tag(), true); });
+        QObject::connect(button, &SpinButton::downClick, context,
+                         [button, step] { step(button->tag(), false); });
+    }
+}
+
+} // namespace ui

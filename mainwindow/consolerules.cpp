@@ -2,6 +2,14 @@
 
 namespace console {
 
+int angularStepEntry(int step) {
+    for (std::size_t entry = 0; entry < kAngularSteps.size(); ++entry) {
+        if (kAngularSteps[entry] == step)
+            return static_cast<int>(entry);
+    }
+    return -1;
+}
+
 std::optional<int> stepDownTarget(const Arm& arm) {
     if (arm.low + 2 * arm.o >= arm.p)
         return std::nullopt;

@@ -5,9 +5,16 @@
 #include <QRect>
 #include <QSize>
 
+#include <array>
 #include <optional>
 
 namespace console {
+
+// Angle units per step of the angular-resolution list's entries "0.5 deg", "0.2 deg", "0.1 deg",
+// "0.05 deg".
+inline constexpr std::array<int, 4> kAngularSteps = {10, 4, 2, 1};
+// The list entry of an angular step, or -1 for a step the list does not offer.
+int angularStepEntry(int step);
 
 // The arm as the buttons see it, in angle units: p = armAngle + effectiveOffset, o =
 // effectiveOffset, and the physical limits armMin and armMax. Because armAngle already holds the

@@ -144,22 +144,8 @@ void FormUpdates::redrawLiveRecord(engine::TRS& thread) {
 
 void FormUpdates::refreshSettingControls(engine::TRS& thread) {
     const zavo::DeviceConfig& config = thread.config;
-    switch (config.angularStep) {
-    case 1:
-        form_.st->setCurrentIndex(3);
-        break;
-    case 2:
-        form_.st->setCurrentIndex(2);
-        break;
-    case 4:
-        form_.st->setCurrentIndex(1);
-        break;
-    case 10:
-        form_.st->setCurrentIndex(0);
-        break;
-    default:
-        break;
-    }
+    if (const int entry = console::angularStepEntry(config.angularStep); entry >= 0)
+        form_.st->setCurrentIndex(entry);
     form_.sfrq->setText(QString::asprintf("%0.1f ", config.countingTime / 10.0));
     const QString volts = QString::asprintf("%d ", config.hvSetting * 5);
     form_.HVctrl->setText(volts);

@@ -332,18 +332,10 @@ void TForm1::connectHandlers() {
     connect(sright, &SpeedButton::clicked, this, &TForm1::srightClick);
     ssleft->installEventFilter(this);
     ssright->installEventFilter(this);
-    for (SpinButton* button : {SpinButton1, SpinButton2, SpinButton3}) {
-        connect(button, &SpinButton::upClick, this,
-                [this, button] { SpinButton3Click(button->tag(), true); });
-        connect(button, &SpinButton::downClick, this,
-                [this, button] { SpinButton3Click(button->tag(), false); });
-    }
-    for (SpinButton* button : {SpinButton4, SpinButton5}) {
-        connect(button, &SpinButton::upClick, this,
-                [this, button] { SpinButton5Click(button->tag(), true); });
-        connect(button, &SpinButton::downClick, this,
-                [this, button] { SpinButton5Click(button->tag(), false); });
-    }
+    ui::connectSpinGroup({SpinButton1, SpinButton2, SpinButton3}, this,
+                         [this](int step, bool up) { SpinButton3Click(step, up); });
+    ui::connectSpinGroup({SpinButton4, SpinButton5}, this,
+                         [this](int step, bool up) { SpinButton5Click(step, up); });
     connect(st, &QComboBox::activated, this, &TForm1::stChange);
     connect(range, &QComboBox::activated, this, [this] { rangeChange(true); });
     connect(lista, &QComboBox::activated, this, &TForm1::listaChange);

@@ -21,8 +21,6 @@ namespace {
 
 constexpr int kMinCountingTenths = 1;
 constexpr int kMaxCountingTenths = 3000;
-// Angle units per step for the entries of `st`.
-constexpr std::array<int, 4> kAngularSteps = {10, 4, 2, 1};
 
 } // namespace
 
@@ -73,10 +71,10 @@ void TForm1::showLoweredDetectorVolts(int volts) {
 
 void TForm1::stChange() {
     const int index = st->currentIndex();
-    if (index < 0 || index >= static_cast<int>(kAngularSteps.size()) || !thread_)
+    if (index < 0 || index >= static_cast<int>(console::kAngularSteps.size()) || !thread_)
         return;
     thread_->angularStepRequest.store(
-        static_cast<std::int16_t>(kAngularSteps[static_cast<std::size_t>(index)]));
+        static_cast<std::int16_t>(console::kAngularSteps[static_cast<std::size_t>(index)]));
     post(engine::setAngularStep);
 }
 

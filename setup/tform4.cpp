@@ -49,10 +49,16 @@ QPushButton* makeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-void nameButtons(const ui::AngleField& field, const char* coarse, const char* middle, const char* fine) {
-    field.buttons[0]->setObjectName(QLatin1String(coarse));
-    field.buttons[1]->setObjectName(QLatin1String(middle));
-    field.buttons[2]->setObjectName(QLatin1String(fine));
+// An angle read-out with its three spin buttons (5.00, 0.50 and 0.05 degree) at the given height of
+// a group box; the buttons are stored and named.
+QLabel* placeAngleField(QWidget* box, int y, ui::AngleBounds bounds,
+                        const std::array<SpinButton**, 3>& buttons, const std::array<const char*, 3>& names) {
+    const ui::AngleField field = ui::makeAngleField(box, 130, y, 80, std::move(bounds));
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        field.buttons[i]->setObjectName(QLatin1String(names[i]));
+        *buttons[i] = field.buttons[i];
+    }
+    return field.readout;
 }
 
 } // namespace
@@ -82,19 +88,12 @@ TForm4::TForm4(QWidget* parent)
     auto* offsetBox = new QGroupBox(QStringLiteral("Angle offset"), this);
     offsetBox->setGeometry(8, 8, 464, 96);
     ui::makeLabel(offsetBox, QStringLiteral("Peak found at"), 12, 28);
-    ui::AngleField field = ui::makeAngleField(offsetBox, 130, 24, 80, &armRangeHundredths);
-    peakat = field.readout;
-    nameButtons(field, "SpinButton17", "SpinButton16", "SpinButton15");
-    SpinButton17 = field.buttons[0];
-    SpinButton16 = field.buttons[1];
-    SpinButton15 = field.buttons[2];
+    peakat =
+        placeAngleField(offsetBox, 24, &armRangeHundredths, {&SpinButton17, &SpinButton16, &SpinButton15},
+                        {"SpinButton17", "SpinButton16", "SpinButton15"});
     ui::makeLabel(offsetBox, QStringLiteral("Peak expected at"), 12, 62);
-    field = ui::makeAngleField(offsetBox, 130, 58, 80, &armRangeHundredths);
-    peakpos = field.readout;
-    nameButtons(field, "SpinButton3", "SpinButton2", "SpinButton1");
-    SpinButton3 = field.buttons[0];
-    SpinButton2 = field.buttons[1];
-    SpinButton1 = field.buttons[2];
+    peakpos = placeAngleField(offsetBox, 58, &armRangeHundredths, {&SpinButton3, &SpinButton2, &SpinButton1},
+                              {"SpinButton3", "SpinButton2", "SpinButton1"});
     BitBtn4 = makeButton(offsetBox, "BitBtn4", QStringLiteral("Set offset"),
                          QStringLiteral("Sets peak position to a given angle"), {300, 22, 150, 29});
     BitBtn2 = makeButton(offsetBox, "BitBtn2", QStringLiteral("Discard offset"),
@@ -102,12 +101,8 @@ TForm4::TForm4(QWidget* parent)
 
     auto* armBox = new QGroupBox(QStringLiteral("Arm position"), this);
     armBox->setGeometry(8, 110, 464, 62);
-    field = ui::makeAngleField(armBox, 130, 24, 80, &scanRangeHundredths);
-    Newarmpos = field.readout;
-    nameButtons(field, "SpinButton6", "SpinButton5", "SpinButton4");
-    SpinButton6 = field.buttons[0];
-    SpinButton5 = field.buttons[1];
-    SpinButton4 = field.buttons[2];
+    Newarmpos = placeAngleField(armBox, 24, &scanRangeHundredths, {&SpinButton6, &SpinButton5, &SpinButton4},
+                                {"SpinButton6", "SpinButton5", "SpinButton4"});
     BitBtn3 = makeButton(armBox, "BitBtn3", QStringLiteral("Set arm pos."),
                          QStringLiteral("Set arm angle to a given value"), {12, 22, 110, 29});
     BitBtn9 = makeButton(armBox, "BitBtn9", QStringLiteral("Coarse angle calibration"),
@@ -116,25 +111,21 @@ TForm4::TForm4(QWidget* parent)
     auto* rangeBox = new QGroupBox(QStringLiteral("Physical arm range"), this);
     rangeBox->setGeometry(8, 178, 464, 96);
     ui::makeLabel(rangeBox, QStringLiteral("Start"), 12, 28);
-    field = ui::makeAngleField(rangeBox, 130, 24, 80, [this] {
-        const std::optional<int> high = ui::readoutHundredths(hiangl->text());
-        return std::pair{0, high.value_or(kTopAngleHundredths) - kMinRangeHundredths};
-    });
-    loangl = field.readout;
-    nameButtons(field, "SpinButton9", "SpinButton8", "SpinButton7");
-    SpinButton9 = field.buttons[0];
-    SpinButton8 = field.buttons[1];
-    SpinButton7 = field.buttons[2];
+    loangl = placeAngleField(
+        rangeBox, 24,
+        [this] {
+            const std::optional<int> high = ui::readoutHundredths(hiangl->text());
+            return std::pair{0, high.value_or(kTopAngleHundredths) - kMinRangeHundredths};
+        },
+        {&SpinButton9, &SpinButton8, &SpinButton7}, {"SpinButton9", "SpinButton8", "SpinButton7"});
     ui::makeLabel(rangeBox, QStringLiteral("End"), 12, 62);
-    field = ui::makeAngleField(rangeBox, 130, 58, 80, [this] {
-        const std::optional<int> low = ui::readoutHundredths(loangl->text());
-        return std::pair{low.value_or(0) + kMinRangeHundredths, kTopAngleHundredths};
-    });
-    hiangl = field.readout;
-    nameButtons(field, "SpinButton12", "SpinButton11", "SpinButton10");
-    SpinButton12 = field.buttons[0];
-    SpinButton11 = field.buttons[1];
-    SpinButton10 = field.buttons[2];
+    hiangl = placeAngleField(rangeBox, 58,
+                             [this] {
+                                 const std::optional<int> low = ui::readoutHundredths(loangl->text());
+                                 return std::pair{low.value_or(0) + kMinRangeHundredths, kTopAngleHundredths};
+                             },
+                             {&SpinButton12, &SpinButton11, &SpinButton10},
+                             {"SpinButton12", "SpinButton11", "SpinButton10"});
     BitBtn5 = makeButton(rangeBox, "BitBtn5", QStringLiteral("Set phys. arm rng."), {}, {300, 40, 150, 29});
     loangl->setText(ui::hundredthsText(1500));
     hiangl->setText(ui::hundredthsText(12500));
@@ -175,12 +166,8 @@ TForm4::TForm4(QWidget* parent)
     connect(hvlon, &QCheckBox::clicked, this, &TForm4::hvlonClick);
     connect(shints, &QCheckBox::clicked, this, &TForm4::shintsClick);
     connect(acoarses, &QCheckBox::clicked, this, &TForm4::acoarsesClick);
-    for (SpinButton* button : {SpinButton13, SpinButton14}) {
-        connect(button, &SpinButton::upClick, this,
-                [this, button] { SpinButton14Click(button->tag(), true); });
-        connect(button, &SpinButton::downClick, this,
-                [this, button] { SpinButton14Click(button->tag(), false); });
-    }
+    ui::connectSpinGroup({SpinButton13, SpinButton14}, this,
+                         [this](int step, bool up) { SpinButton14Click(step, up); });
 }
 
 TForm4::~TForm4() {

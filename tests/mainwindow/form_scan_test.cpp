@@ -75,6 +75,17 @@ protected:
         ASSERT_TRUE(session.waitUntil([this] { return thread().scanState.load() == engine::scanScanning; }));
     }
 
+    // Closes the window and ends the program as it does at exit; the thread must be gone after.
+    void closeAndEnd() {
+        QElapsedTimer clock;
+        clock.start();
+        EXPECT_TRUE(form().close());
+        session.end();
+        EXPECT_EQ(acquisitionThread, nullptr);
+        // Generous: the apparatus's own shutdown pauses take 2.5 s, here a fifth of it.
+        EXPECT_LT(clock.elapsed(), 20000);
+    }
+
     formtest::Session session;
 };
 
@@ -174,13 +185,7 @@ TEST_F(SimulatedApparatus, ClosingDuringAScanEndsWithoutAHang) {
     formtest::Watchdog watchdog(120s);
     connect();
     startScan();
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_TRUE(form().close());
-    session.end();
-    EXPECT_EQ(acquisitionThread, nullptr);
-    // Generous: the apparatus's own shutdown pauses take 2.5 s, here a fifth of it.
-    EXPECT_LT(clock.elapsed(), 20000);
+    closeAndEnd();
 }
 
 TEST_F(SimulatedApparatus, ClosingDuringAMoveEndsWithoutAHang) {
@@ -191,12 +196,7 @@ TEST_F(SimulatedApparatus, ClosingDuringAMoveEndsWithoutAHang) {
     // Held during the move, the button stays usable; the other arm buttons do not.
     EXPECT_TRUE(form().ssright->isEnabled());
     EXPECT_FALSE(form().sright->isEnabled());
-    QElapsedTimer clock;
-    clock.start();
-    EXPECT_TRUE(form().close());
-    session.end();
-    EXPECT_EQ(acquisitionThread, nullptr);
-    EXPECT_LT(clock.elapsed(), 20000);
+    closeAndEnd();
 }
 
 } // namespace
