@@ -7,6 +7,7 @@ zavo_add_test(test_form
     ${CMAKE_CURRENT_LIST_DIR}/form_keys_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/form_scan_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/form_devicesetup_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/form_dialogs_test.cpp
   LIBS zavo_gui zavo_simulator Qt6::Test
 )
 # The simulator's headers use the word "emit", which Qt's keywords would turn into nothing.
