@@ -32,9 +32,9 @@ public:
     double rate() const { return rate_; }
 
 private:
+    SystemClock wall_; // first: the origin is read from it
     double rate_;
     std::int64_t originMs_;
-    SystemClock wall_;
 };
 
 // A clock that moves only when told to; safe to move from one thread while another reads it.
