@@ -140,7 +140,7 @@ void Firmware::purge() {
     stalled_ = false;
 }
 
-void Firmware::emit(std::uint8_t byte) {
+void Firmware::sendByte(std::uint8_t byte) {
     if (silent_ || stalled_ || output_.size() >= kOutputCapacity) {
         return;
     }
@@ -149,10 +149,10 @@ void Firmware::emit(std::uint8_t byte) {
 }
 
 void Firmware::emitReply(std::uint8_t tag, std::span<const std::uint8_t> payload) {
-    emit(tag);
+    sendByte(tag);
     const std::size_t sent = cutNext_ ? payload.size() / 2 : payload.size();
     for (std::size_t i = 0; i < sent; ++i) {
-        emit(payload[i]);
+        sendByte(payload[i]);
     }
     if (cutNext_) {
         cutNext_ = false;
@@ -219,7 +219,7 @@ void Firmware::execute() {
         break;
     case 'P':
         drive_ = Drive{};
-        emit(0x03);
+        sendByte(0x03);
         resumeDisplay();
         break;
     case 0x01:
@@ -344,13 +344,13 @@ void Firmware::injectGarbage(std::size_t count) {
     Random random =
         randomFor(options_.seed, Stream::Garbage, sequence_[static_cast<std::size_t>(Stream::Garbage)]++);
     for (std::size_t i = 0; i < count; ++i) {
-        emit(static_cast<std::uint8_t>(random.next() >> 56));
+        sendByte(static_cast<std::uint8_t>(random.next() >> 56));
     }
 }
 
 void Firmware::injectHalt() {
     drive_ = Drive{};
-    emit('m');
+    sendByte('m');
     resumeDisplay();
 }
 

@@ -144,8 +144,8 @@ private:
 
     void inputByte(std::uint8_t byte);
     void execute();
-    void acknowledge() { emit(0x06); }
-    void emit(std::uint8_t byte);
+    void acknowledge() { sendByte(0x06); }
+    void sendByte(std::uint8_t byte);
     void emitReply(std::uint8_t tag, std::span<const std::uint8_t> payload);
     void emitHexReply(std::uint8_t tag, unsigned value, int digits);
     void reportPosition() { emitHexReply('W', static_cast<unsigned>(counter_) & 0xFFFF, 4); }

@@ -143,7 +143,7 @@ void Firmware::sweepEvent() {
 
 void Firmware::finishDrive() {
     drive_ = Drive{};
-    emit(0x03);
+    sendByte(0x03);
     resumeDisplay();
 }
 
