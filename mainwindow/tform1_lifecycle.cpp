@@ -3,6 +3,7 @@
 #include "tform1.h"
 
 #include "appwindows.h"
+#include "controls.h"
 #include "formupdates.h"
 #include "keyfilter.h"
 #include "scanplot.h"
@@ -18,6 +19,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
 #include <QThread>
@@ -79,6 +81,10 @@ void TForm1::FormCreate(const Form1Options& options) {
     lista->setCurrentIndex(0);
     displayedEntry = 0;
     showRecord(nullptr);
+    BitBtn2->setEnabled(false); // the live entry is selected
+    for (SpeedButton* button : d)
+        button->setEnabled(false); // no regions shown yet
+    colourOffsetLabel();
     // Nothing may be posted to the apparatus before the thread reports a link.
     updateControlEnabling();
 

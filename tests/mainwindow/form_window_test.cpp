@@ -83,6 +83,9 @@ TEST_F(DisconnectedWindow, StartsWithTheSavedSettingsEveryWindowAndNoRecord) {
     EXPECT_FALSE(f.BitBtn4->isEnabled());
     EXPECT_FALSE(f.SpeedButton2->isEnabled());
     EXPECT_FALSE(f.offseton->isEnabled());
+    EXPECT_FALSE(f.BitBtn2->isEnabled());
+    EXPECT_FALSE(f.d[0]->isEnabled());
+    EXPECT_TRUE(f.dall->isChecked());
     EXPECT_TRUE(f.plot->pointto()->isChecked());
     // No link: every control that would post a request is disabled.
     for (QWidget* control : std::initializer_list<QWidget*>{
