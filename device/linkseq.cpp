@@ -25,6 +25,19 @@ bool sendCommand(std::uint8_t code, const CommandInputs& inputs) {
     return bytes.empty() || writeBytes(bytes);
 }
 
+void configureLine(ft::Dword readTimeoutMs, ft::Dword writeTimeoutMs) {
+    D2XXUnit::ResetDevice();
+    D2XXUnit::baudRate = 115200;
+    D2XXUnit::wordLength = ft::BITS_8;
+    D2XXUnit::stopBits = ft::STOP_BITS_1;
+    D2XXUnit::parity = ft::PARITY_NONE;
+    D2XXUnit::flowControl = ft::FLOW_NONE;
+    D2XXUnit::SetDataCharacteristics();
+    D2XXUnit::SetBaudRate();
+    D2XXUnit::SetFlowControl();
+    D2XXUnit::SetTimeouts(readTimeoutMs, writeTimeoutMs);
+}
+
 bool writeHandshakeRequest() {
     return writeBytes(handshakeRequest);
 }

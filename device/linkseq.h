@@ -3,6 +3,7 @@
 #pragma once
 
 #include "deviceconfig.h"
+#include "ftprovider.h"
 #include "protocol.h"
 
 #include <array>
@@ -22,6 +23,12 @@ bool writeBytes(std::span<const std::uint8_t> bytes);
 
 // Encodes a queue code and writes it (take-over codes write nothing and succeed).
 bool sendCommand(std::uint8_t code, const CommandInputs& inputs);
+
+// Configures an opened device for the apparatus: ResetDevice, then the line settings 115200 baud,
+// 8 data bits, 1 stop bit, no parity, no flow control (SetDataCharacteristics, SetBaudRate,
+// SetFlowControl), then the read and write time-outs. Statuses are not examined: a device that cannot
+// be configured shows up as a failed handshake.
+void configureLine(ft::Dword readTimeoutMs, ft::Dword writeTimeoutMs);
 
 // The handshake's request: 'T' 0x00 0x32.
 inline constexpr std::array<std::uint8_t, 3> handshakeRequest{'T', 0x00, 0x32};

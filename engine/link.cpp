@@ -76,16 +76,7 @@ void TRS::passDisconnected() {
     if (D2XXUnit::Open_USB_Device_By_Device_Description(kDescription) != ft::OK)
         return;
     sleeper_.sleepMs(500);
-    D2XXUnit::ResetDevice();
-    D2XXUnit::baudRate = 115200;
-    D2XXUnit::wordLength = ft::BITS_8;
-    D2XXUnit::stopBits = ft::STOP_BITS_1;
-    D2XXUnit::parity = ft::PARITY_NONE;
-    D2XXUnit::flowControl = ft::FLOW_NONE;
-    D2XXUnit::SetDataCharacteristics();
-    D2XXUnit::SetBaudRate();
-    D2XXUnit::SetFlowControl();
-    D2XXUnit::SetTimeouts(100, 100);
+    zavo::configureLine(100, 100);
     zavo::writeHandshakeRequest();
     // The held block counts as invalid until the apparatus sends its own.
     config.marker[0] = 'N';

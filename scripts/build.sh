@@ -14,4 +14,3 @@ fi
 
 cmake -S . -B "$dir" "${opts[@]}" "$@" >/dev/null
 cmake --build "$dir" -j"$(nproc)"
-echo "$dir"

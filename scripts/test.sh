@@ -5,8 +5,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+dir=build
+[ "${1:-}" = "--sanitize" ] && dir=build-asan
+
 bash scripts/setup.sh
-dir=$(bash scripts/build.sh "$@" | tail -n 1)
+bash scripts/build.sh "$@"
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

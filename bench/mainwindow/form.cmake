@@ -5,5 +5,3 @@ zavo_add_bench(bench_form
   LIBS zavo_gui zavo_simulator Qt6::Test
 )
 target_include_directories(bench_form PRIVATE ${CMAKE_SOURCE_DIR}/tests/mainwindow)
-# The simulator's headers use the word "emit", which Qt's keywords would turn into nothing.
-target_compile_definitions(bench_form PRIVATE QT_NO_KEYWORDS)

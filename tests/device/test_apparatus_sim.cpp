@@ -97,16 +97,7 @@ TEST_F(ApparatusSim, ConnectHandshakeReadConfigurationAndMove) {
 
     // Open and configure as the thread does; reads get a generous time-out for slow test machines.
     ASSERT_EQ(D2XXUnit::Open_USB_Device_By_Device_Description("QM417"), ft::OK);
-    D2XXUnit::baudRate = 115200;
-    D2XXUnit::wordLength = ft::BITS_8;
-    D2XXUnit::stopBits = ft::STOP_BITS_1;
-    D2XXUnit::parity = ft::PARITY_NONE;
-    D2XXUnit::flowControl = ft::FLOW_NONE;
-    D2XXUnit::ResetDevice();
-    D2XXUnit::SetDataCharacteristics();
-    D2XXUnit::SetBaudRate();
-    D2XXUnit::SetFlowControl();
-    D2XXUnit::SetTimeouts(5000, 1000);
+    configureLine(5000, 1000);
 
     ASSERT_TRUE(writeHandshakeRequest());
     ASSERT_TRUE(readHandshakeAck());

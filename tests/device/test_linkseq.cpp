@@ -9,6 +9,21 @@ using Bytes = std::vector<std::uint8_t>;
 
 namespace {
 
+TEST(LineSettings, ResetThenApparatusLineThenTimeouts) {
+    FakeProvider& fake = installOpenedFake();
+    D2XXUnit::baudRate = 9600;        // whatever was set before is replaced
+    fake.configStatus = ft::IO_ERROR; // failures are left to the handshake
+    configureLine(100, 250);
+    EXPECT_EQ(fake.calls, (std::vector<std::string>{"ResetDevice", "SetDataCharacteristics", "SetBaudRate",
+                                                    "SetFlowControl", "SetTimeouts"}));
+    EXPECT_EQ(fake.lastBaud, 115200u);
+    EXPECT_EQ(fake.lastWordLength, ft::BITS_8);
+    EXPECT_EQ(fake.lastStopBits, ft::STOP_BITS_1);
+    EXPECT_EQ(fake.lastParity, ft::PARITY_NONE);
+    EXPECT_EQ(fake.lastFlow, ft::FLOW_NONE);
+    EXPECT_EQ(fake.readTimeoutMs, 100u);
+}
+
 TEST(Handshake, WritesTheIdleGateRequest) {
     FakeProvider& fake = installOpenedFake();
     EXPECT_TRUE(writeHandshakeRequest());

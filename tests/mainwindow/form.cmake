@@ -10,5 +10,3 @@ zavo_add_test(test_form
     ${CMAKE_CURRENT_LIST_DIR}/form_dialogs_test.cpp
   LIBS zavo_gui zavo_simulator Qt6::Test
 )
-# The simulator's headers use the word "emit", which Qt's keywords would turn into nothing.
-target_compile_definitions(test_form PRIVATE QT_NO_KEYWORDS)
