@@ -1,8 +1,8 @@
-#include "devicesetup.h"
+#include "app/devicesetup.h"
 
-#include "d2xxunit.h"
-#include "devicechoice.h"
-#include "simoptions.h"
+#include "device/d2xxunit.h"
+#include "device/devicechoice.h"
+#include "simulator/simoptions.h"
 
 namespace devicesetup {
 

@@ -1,7 +1,7 @@
 // Program start of zavo-driver. A command on the command line runs headless, without any GUI
 // object; otherwise the windows start.
-#include "cli.h"
-#include "project1.h"
+#include "app/project1.h"
+#include "cli/cli.h"
 
 int main(int argc, char** argv) {
     if (cli::isCommandLine(argc, argv)) {

@@ -1,15 +1,15 @@
-#include "project1.h"
+#include "app/project1.h"
 
-#include "appwindows.h"
-#include "devicesetup.h"
-#include "tform12.h"
-#include "tform13.h"
-#include "tform14.h"
-#include "tform15.h"
-#include "tform4.h"
-#include "tform5.h"
+#include "app/devicesetup.h"
+#include "app/tform14.h"
+#include "app/tform15.h"
+#include "app/tform5.h"
+#include "mainwindow/appwindows.h"
+#include "scalar/tform13.h"
+#include "setup/tform12.h"
+#include "setup/tform4.h"
 
-#include "profilefile.h"
+#include "engine/profilefile.h"
 
 #include <QApplication>
 #include <QTextStream>

@@ -3,7 +3,7 @@
 // waiting for data, support), the message loop, and the end.
 #pragma once
 
-#include "tform1.h"
+#include "mainwindow/tform1.h"
 
 #include <memory>
 

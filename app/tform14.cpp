@@ -1,8 +1,8 @@
-#include "tform14.h"
+#include "app/tform14.h"
 
-#include "controls.h"
+#include "widgets/controls.h"
 
-#include "trs.h"
+#include "engine/trs.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "tform15.h"
+#include "app/tform15.h"
 
-#include "controls.h"
-#include "glyphs.h"
+#include "widgets/controls.h"
+#include "widgets/glyphs.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,4 +1,4 @@
-#include "tform5.h"
+#include "app/tform5.h"
 
 #include <QProgressBar>
 

@@ -1,4 +1,4 @@
-#include "d2xxprovider.h"
+#include "device/d2xxprovider.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -2,7 +2,7 @@
 // without the vendor's headers; where the library is not installed it reports "not available".
 #pragma once
 
-#include "ftprovider.h"
+#include "device/ftprovider.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "d2xxunit.h"
+#include "device/d2xxunit.h"
 
 #include <QLoggingCategory>
 

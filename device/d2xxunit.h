@@ -8,7 +8,7 @@
 // The state is shared and unguarded: exactly one thread (the acquisition thread) uses this module.
 #pragma once
 
-#include "ftprovider.h"
+#include "device/ftprovider.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "devicechoice.h"
+#include "device/devicechoice.h"
 
-#include "d2xxprovider.h"
-#include "serialprovider.h"
+#include "device/d2xxprovider.h"
+#include "device/serialprovider.h"
 
 #include <QProcessEnvironment>
 

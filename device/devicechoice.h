@@ -9,7 +9,7 @@
 // loads, else serial ports.
 #pragma once
 
-#include "ftprovider.h"
+#include "device/ftprovider.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "deviceconfig.h"
+#include "device/deviceconfig.h"
 
 #include <algorithm>
 #include <type_traits>

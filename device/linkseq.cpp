@@ -1,6 +1,6 @@
-#include "linkseq.h"
+#include "device/linkseq.h"
 
-#include "d2xxunit.h"
+#include "device/d2xxunit.h"
 
 #include <algorithm>
 #include <chrono>

@@ -2,9 +2,9 @@
 // configuration block write and the shutdown sequence. Sleeping is injected so tests do not wait.
 #pragma once
 
-#include "deviceconfig.h"
-#include "ftprovider.h"
-#include "protocol.h"
+#include "device/deviceconfig.h"
+#include "device/ftprovider.h"
+#include "device/protocol.h"
 
 #include <array>
 #include <cstdint>

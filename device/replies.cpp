@@ -1,6 +1,6 @@
-#include "replies.h"
+#include "device/replies.h"
 
-#include "d2xxunit.h"
+#include "device/d2xxunit.h"
 
 #include <array>
 #include <charconv>

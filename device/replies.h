@@ -3,7 +3,7 @@
 // results to the thread's state is the acquisition thread's job.
 #pragma once
 
-#include "deviceconfig.h"
+#include "device/deviceconfig.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "serialprovider.h"
+#include "device/serialprovider.h"
 
 #include <QDeadlineTimer>
 #include <QFileInfo>

@@ -2,7 +2,7 @@
 // FTDI device appears without the vendor driver.
 #pragma once
 
-#include "ftprovider.h"
+#include "device/ftprovider.h"
 
 #include <QString>
 

@@ -1,11 +1,11 @@
 // Arm motion and calibration: moves, the coarse angle calibration, declaring the arm position,
 // the physical arm range and the offset, and the region check that follows a change of the
 // offset or of the arm's lower end.
-#include "trs.h"
+#include "engine/trs.h"
 
-#include "windowupdates.h"
+#include "engine/windowupdates.h"
 
-#include "protocol.h"
+#include "device/protocol.h"
 
 #include <vector>
 

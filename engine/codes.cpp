@@ -1,12 +1,12 @@
 // Performing the codes taken from the command queue: the bytes they send and what they do to
 // the thread's state.
-#include "trs.h"
+#include "engine/trs.h"
 
-#include "windowupdates.h"
+#include "engine/windowupdates.h"
 
-#include "linkseq.h"
-#include "protocol.h"
-#include "real48.h"
+#include "device/linkseq.h"
+#include "device/protocol.h"
+#include "records/real48.h"
 
 namespace engine {
 

@@ -1,4 +1,4 @@
-#include "commandqueue.h"
+#include "engine/commandqueue.h"
 
 namespace engine {
 

@@ -1,4 +1,4 @@
-#include "estimate.h"
+#include "engine/estimate.h"
 
 namespace engine {
 

@@ -1,6 +1,6 @@
-#include "headlessdriver.h"
+#include "engine/headlessdriver.h"
 
-#include "protocol.h"
+#include "device/protocol.h"
 
 namespace engine {
 

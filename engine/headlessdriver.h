@@ -3,9 +3,9 @@
 // synchronised calls on the calling thread while they wait.
 #pragma once
 
-#include "headlessupdates.h"
-#include "trs.h"
-#include "uiexecutor.h"
+#include "engine/headlessupdates.h"
+#include "engine/trs.h"
+#include "engine/uiexecutor.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,6 +1,6 @@
-#include "headlessupdates.h"
+#include "engine/headlessupdates.h"
 
-#include "trs.h"
+#include "engine/trs.h"
 
 #include <numeric>
 

@@ -3,7 +3,7 @@
 // time, read-outs) and hands each call to an optional observer.
 #pragma once
 
-#include "windowupdates.h"
+#include "engine/windowupdates.h"
 
 #include <QString>
 

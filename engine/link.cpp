@@ -1,13 +1,13 @@
 // The link to the apparatus: looking for it, opening it, the handshake, losing the link, the
 // end of the run, the per-apparatus settings in rtg.ini and the safety copy.
-#include "trs.h"
+#include "engine/trs.h"
 
-#include "windowupdates.h"
+#include "engine/windowupdates.h"
 
-#include "d2xxunit.h"
-#include "linkseq.h"
-#include "recordfile.h"
-#include "safefile.h"
+#include "device/d2xxunit.h"
+#include "device/linkseq.h"
+#include "records/recordfile.h"
+#include "records/safefile.h"
 
 #include <algorithm>
 #include <cstring>

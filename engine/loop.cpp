@@ -4,14 +4,14 @@
 // remaining time, read-outs and the idle status poll); read and dispatch at most one reply byte;
 // replace the live record when asked; take the lowest request; hand the windows' pending requests
 // over; send one queued code when no acknowledge is outstanding; pace the loop.
-#include "trs.h"
+#include "engine/trs.h"
 
-#include "estimate.h"
-#include "windowupdates.h"
+#include "engine/estimate.h"
+#include "engine/windowupdates.h"
 
-#include "d2xxunit.h"
-#include "protocol.h"
-#include "replies.h"
+#include "device/d2xxunit.h"
+#include "device/protocol.h"
+#include "device/replies.h"
 
 namespace engine {
 

@@ -1,4 +1,4 @@
-#include "profilefile.h"
+#include "engine/profilefile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "qtuiexecutor.h"
+#include "engine/qtuiexecutor.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -4,7 +4,7 @@
 // closing window keeps processing messages.
 #pragma once
 
-#include "uiexecutor.h"
+#include "engine/uiexecutor.h"
 
 #include <QObject>
 

@@ -1,11 +1,11 @@
 // Dispatching one reply from the apparatus. A malformed reply throws zavo::SilentAbort from its
 // reader; the loop answers it by losing the link.
-#include "trs.h"
+#include "engine/trs.h"
 
-#include "windowupdates.h"
+#include "engine/windowupdates.h"
 
-#include "protocol.h"
-#include "replies.h"
+#include "device/protocol.h"
+#include "device/replies.h"
 
 namespace engine {
 

@@ -1,4 +1,4 @@
-#include "requests.h"
+#include "engine/requests.h"
 
 #include <bit>
 

@@ -1,8 +1,8 @@
 // Turning the lowest active request into queue codes. Scan requests are in scan.cpp, arm and
 // calibration requests in arm.cpp.
-#include "trs.h"
+#include "engine/trs.h"
 
-#include "protocol.h"
+#include "device/protocol.h"
 
 namespace engine {
 

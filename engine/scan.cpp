@@ -4,12 +4,12 @@
 // A scan moves the arm to the start of a segment (the whole record or one region of interest),
 // aligns the start to the step grid, then orders a counted sweep to the segment's end; the
 // apparatus reports the position ('W') and one counting rate ('S') per step and 0x03 at the end.
-#include "trs.h"
+#include "engine/trs.h"
 
-#include "windowupdates.h"
+#include "engine/windowupdates.h"
 
-#include "protocol.h"
-#include "replies.h"
+#include "device/protocol.h"
+#include "device/replies.h"
 
 namespace engine {
 namespace {

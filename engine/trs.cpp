@@ -1,9 +1,9 @@
 // The acquisition thread's construction, lifecycle and the state it publishes.
-#include "trs.h"
+#include "engine/trs.h"
 
-#include "windowupdates.h"
+#include "engine/windowupdates.h"
 
-#include "d2xxunit.h"
+#include "device/d2xxunit.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -23,15 +23,15 @@
 //   inside synchronised calls too.
 #pragma once
 
-#include "clock.h"
-#include "commandqueue.h"
-#include "profilefile.h"
-#include "requests.h"
-#include "uiexecutor.h"
-#include "windowupdates.h"
+#include "engine/clock.h"
+#include "engine/commandqueue.h"
+#include "engine/profilefile.h"
+#include "engine/requests.h"
+#include "engine/uiexecutor.h"
+#include "engine/windowupdates.h"
 
-#include "deviceconfig.h"
-#include "trecdata.h"
+#include "device/deviceconfig.h"
+#include "records/trecdata.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
 // Synchronised calls: the engine's part of each routine and the helpers the windows use inside
 // them. Everything here runs on the user-interface thread while the worker waits.
-#include "estimate.h"
-#include "trs.h"
-#include "windowupdates.h"
+#include "engine/estimate.h"
+#include "engine/trs.h"
+#include "engine/windowupdates.h"
 
-#include "real48.h"
+#include "records/real48.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "uiexecutor.h"
+#include "engine/uiexecutor.h"
 
 namespace engine {
 

@@ -1,12 +1,12 @@
-#include "appwindows.h"
+#include "mainwindow/appwindows.h"
 
-#include "tform1.h"
-#include "tform12.h"
-#include "tform13.h"
-#include "tform14.h"
-#include "tform15.h"
-#include "tform4.h"
-#include "tform5.h"
+#include "app/tform14.h"
+#include "app/tform15.h"
+#include "app/tform5.h"
+#include "mainwindow/tform1.h"
+#include "scalar/tform13.h"
+#include "setup/tform12.h"
+#include "setup/tform4.h"
 
 TForm6::TForm6(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("Form6"));

@@ -1,4 +1,4 @@
-#include "consolerules.h"
+#include "mainwindow/consolerules.h"
 
 namespace console {
 

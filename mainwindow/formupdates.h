@@ -3,7 +3,7 @@
 // fields and the windows freely. Windows that do not exist (yet, or any more) are skipped.
 #pragma once
 
-#include "windowupdates.h"
+#include "engine/windowupdates.h"
 
 class TForm1;
 

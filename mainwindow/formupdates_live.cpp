@@ -1,17 +1,17 @@
 // The routines that show the live scan and the apparatus's settings: read-outs and the growing
 // curve, the replaced live record, the live entry of the record list, and the setting controls.
-#include "formupdates.h"
+#include "mainwindow/formupdates.h"
 
-#include "appwindows.h"
-#include "controls.h"
-#include "scanplot.h"
-#include "tform1.h"
-#include "tform13.h"
-#include "tform4.h"
+#include "mainwindow/appwindows.h"
+#include "mainwindow/plot/scanplot.h"
+#include "mainwindow/tform1.h"
+#include "scalar/tform13.h"
+#include "setup/tform4.h"
+#include "widgets/controls.h"
 
-#include "real48.h"
-#include "trecdata.h"
-#include "trs.h"
+#include "engine/trs.h"
+#include "records/real48.h"
+#include "records/trecdata.h"
 
 #include <QCheckBox>
 #include <QComboBox>

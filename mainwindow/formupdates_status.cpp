@@ -1,17 +1,17 @@
 // The routines that follow the thread's state: scan status and the buttons that go with it, the
 // remaining time, the enabling of the apparatus controls, and the dialogs the thread ends.
-#include "formupdates.h"
+#include "mainwindow/formupdates.h"
 
-#include "appwindows.h"
-#include "controls.h"
-#include "spinbutton.h"
-#include "tform1.h"
-#include "tform12.h"
-#include "tform13.h"
-#include "tform14.h"
-#include "tform4.h"
+#include "app/tform14.h"
+#include "mainwindow/appwindows.h"
+#include "mainwindow/tform1.h"
+#include "scalar/tform13.h"
+#include "setup/tform12.h"
+#include "setup/tform4.h"
+#include "widgets/controls.h"
+#include "widgets/spinbutton.h"
 
-#include "trs.h"
+#include "engine/trs.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,9 +1,9 @@
-#include "keyfilter.h"
+#include "mainwindow/keyfilter.h"
 
-#include "appwindows.h"
-#include "tform12.h"
+#include "mainwindow/appwindows.h"
+#include "setup/tform12.h"
 
-#include "trs.h"
+#include "engine/trs.h"
 
 #include <QApplication>
 #include <QKeyEvent>

@@ -8,8 +8,8 @@
 // on this thread).
 #pragma once
 
-#include "consolerules.h"
-#include "requests.h"
+#include "engine/requests.h"
+#include "mainwindow/consolerules.h"
 
 #include <QString>
 #include <QWidget>

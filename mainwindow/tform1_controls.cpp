@@ -1,10 +1,10 @@
 // The main window's controls: creation, captions, hints and the wiring of their handlers.
-#include "tform1.h"
+#include "mainwindow/tform1.h"
 
-#include "controls.h"
-#include "glyphs.h"
-#include "scanplot.h"
-#include "spinbutton.h"
+#include "mainwindow/plot/scanplot.h"
+#include "widgets/controls.h"
+#include "widgets/glyphs.h"
+#include "widgets/spinbutton.h"
 
 #include <QApplication>
 #include <QComboBox>

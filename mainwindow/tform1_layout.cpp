@@ -1,9 +1,9 @@
 // The main window's layout: the bottom bar and the upper area follow the window's size.
-#include "tform1.h"
+#include "mainwindow/tform1.h"
 
-#include "consolerules.h"
-#include "controls.h"
-#include "scanplot.h"
+#include "mainwindow/consolerules.h"
+#include "mainwindow/plot/scanplot.h"
+#include "widgets/controls.h"
 
 #include <QComboBox>
 #include <QFrame>

@@ -1,19 +1,19 @@
 // The main window's life: creation (which starts the acquisition thread), first display, closing
 // (which hands the thread its shut-down request) and destruction (which ends the thread).
-#include "tform1.h"
+#include "mainwindow/tform1.h"
 
-#include "appwindows.h"
-#include "controls.h"
-#include "formupdates.h"
-#include "keyfilter.h"
-#include "scanplot.h"
-#include "steprules.h"
-#include "tform4.h"
+#include "mainwindow/appwindows.h"
+#include "mainwindow/formupdates.h"
+#include "mainwindow/keyfilter.h"
+#include "mainwindow/plot/scanplot.h"
+#include "setup/tform4.h"
+#include "widgets/controls.h"
+#include "widgets/steprules.h"
 
-#include "profilefile.h"
-#include "qtuiexecutor.h"
-#include "trecdata.h"
-#include "trs.h"
+#include "engine/profilefile.h"
+#include "engine/qtuiexecutor.h"
+#include "engine/trs.h"
+#include "records/trecdata.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>

@@ -1,19 +1,19 @@
 // The record list, the displayed record and its regions of interest, and the dialogs the main
 // window opens.
-#include "tform1.h"
+#include "mainwindow/tform1.h"
 
-#include "appwindows.h"
-#include "controls.h"
-#include "formupdates.h"
-#include "hints.h"
-#include "scanplot.h"
-#include "tform12.h"
-#include "tform13.h"
-#include "tform15.h"
-#include "tform4.h"
+#include "app/tform15.h"
+#include "mainwindow/appwindows.h"
+#include "mainwindow/formupdates.h"
+#include "mainwindow/plot/scanplot.h"
+#include "scalar/tform13.h"
+#include "setup/tform12.h"
+#include "setup/tform4.h"
+#include "widgets/controls.h"
+#include "widgets/hints.h"
 
-#include "trecdata.h"
-#include "trs.h"
+#include "engine/trs.h"
+#include "records/trecdata.h"
 
 #include <QComboBox>
 #include <QLabel>

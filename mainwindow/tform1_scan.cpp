@@ -1,11 +1,11 @@
 // The scan and arm controls of the bottom bar: start, pause and stop a scan, high voltage and
 // loudspeaker, and the four arm buttons.
-#include "tform1.h"
+#include "mainwindow/tform1.h"
 
-#include "consolerules.h"
-#include "controls.h"
+#include "mainwindow/consolerules.h"
+#include "widgets/controls.h"
 
-#include "trs.h"
+#include "engine/trs.h"
 
 #include <QLabel>
 #include <QMessageBox>

@@ -1,15 +1,15 @@
 // The settings of the main window: counting time and detector voltage spin buttons, angular step,
 // vertical range, offset switch and the comment of the displayed record.
-#include "tform1.h"
+#include "mainwindow/tform1.h"
 
-#include "appwindows.h"
-#include "controls.h"
-#include "scanplot.h"
-#include "steprules.h"
-#include "tform13.h"
+#include "mainwindow/appwindows.h"
+#include "mainwindow/plot/scanplot.h"
+#include "scalar/tform13.h"
+#include "widgets/controls.h"
+#include "widgets/steprules.h"
 
-#include "trecdata.h"
-#include "trs.h"
+#include "engine/trs.h"
+#include "records/trecdata.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // independent of how the host lays out structures.
 #pragma once
 
-#include "real48.h"
+#include "records/real48.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

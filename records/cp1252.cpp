@@ -1,5 +1,5 @@
 // Windows-1252: Latin-1 except for the printable characters in 0x80..0x9F.
-#include "cp1252.h"
+#include "records/cp1252.h"
 
 #include <QList>
 

@@ -1,5 +1,5 @@
 // Conversion between doubles and the 6-byte real.
-#include "real48.h"
+#include "records/real48.h"
 
 #include <bit>
 #include <cmath>

@@ -1,7 +1,7 @@
 // Reading and writing record files.
-#include "recordfile.h"
+#include "records/recordfile.h"
 
-#include "safefile.h"
+#include "records/safefile.h"
 
 #include <QFile>
 

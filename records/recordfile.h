@@ -1,7 +1,7 @@
 // Record files (*.RTG): the 4-byte magic "ZAVO" followed by the record's stored form.
 #pragma once
 
-#include "trecdata.h"
+#include "records/trecdata.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

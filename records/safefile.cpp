@@ -1,5 +1,5 @@
 // Safe file replacement through QSaveFile (temporary file + rename on commit).
-#include "safefile.h"
+#include "records/safefile.h"
 
 #include <QSaveFile>
 

@@ -1,8 +1,8 @@
 // Text export of a scan.
-#include "textexport.h"
+#include "records/textexport.h"
 
-#include "cp1252.h"
-#include "safefile.h"
+#include "records/cp1252.h"
+#include "records/safefile.h"
 
 #include <charconv>
 #include <cmath>

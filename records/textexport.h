@@ -1,7 +1,7 @@
 // Text export of a scan: a tab-separated file with one line per exported point.
 #pragma once
 
-#include "trecdata.h"
+#include "records/trecdata.h"
 
 #include <QByteArray>
 #include <QLocale>

@@ -1,7 +1,7 @@
 // The scan record: geometry, cells, regions of interest, view geometry and range.
-#include "trecdata.h"
+#include "records/trecdata.h"
 
-#include "real48.h"
+#include "records/real48.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,10 +5,10 @@
 //   regionCount x {from i16, to i16}, currentRegion i32, 2600 cells x {real48, valid u8, 0 u8},
 //   rangeMode u8, radiator u8, filter u8, detectorPosition u8, filterThickness real48,
 //   L i32 (comment bytes + 1), comment (Windows-1252) + 0, offsetEnabled u8 (optional).
-#include "trecdata.h"
+#include "records/trecdata.h"
 
-#include "bytestream.h"
-#include "cp1252.h"
+#include "records/bytestream.h"
+#include "records/cp1252.h"
 
 #include <QIODevice>
 

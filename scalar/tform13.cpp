@@ -1,9 +1,9 @@
-#include "tform13.h"
+#include "scalar/tform13.h"
 
-#include "controls.h"
-#include "glyphs.h"
+#include "widgets/controls.h"
+#include "widgets/glyphs.h"
 
-#include "trs.h"
+#include "engine/trs.h"
 
 #include <QComboBox>
 #include <QHeaderView>

@@ -1,10 +1,10 @@
-#include "tform12.h"
+#include "setup/tform12.h"
 
-#include "controls.h"
-#include "glyphs.h"
-#include "spinbutton.h"
+#include "widgets/controls.h"
+#include "widgets/glyphs.h"
+#include "widgets/spinbutton.h"
 
-#include "trs.h"
+#include "engine/trs.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -2,7 +2,7 @@
 // It has no button anywhere: the application's left Ctrl+M shortcut opens it.
 #pragma once
 
-#include "anglefield.h"
+#include "widgets/anglefield.h"
 
 #include <QDialog>
 

@@ -1,13 +1,13 @@
-#include "tform4.h"
+#include "setup/tform4.h"
 
-#include "controls.h"
-#include "glyphs.h"
-#include "spinbutton.h"
-#include "steprules.h"
+#include "widgets/controls.h"
+#include "widgets/glyphs.h"
+#include "widgets/spinbutton.h"
+#include "widgets/steprules.h"
 
-#include "profilefile.h"
-#include "trecdata.h"
-#include "trs.h"
+#include "engine/profilefile.h"
+#include "engine/trs.h"
+#include "records/trecdata.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

@@ -4,7 +4,7 @@
 // acquisition thread.
 #pragma once
 
-#include "anglefield.h"
+#include "widgets/anglefield.h"
 
 #include <QDialog>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "apparatus.h"
+#include "simulator/apparatus.h"
 
 #include <algorithm>
 #include <cmath>

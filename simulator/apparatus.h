@@ -4,7 +4,7 @@
 // pseudo-terminal server uses the line side while tests and the program work the controls.
 #pragma once
 
-#include "firmware.h"
+#include "simulator/firmware.h"
 
 #include <chrono>
 #include <condition_variable>

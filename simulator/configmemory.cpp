@@ -1,4 +1,4 @@
-#include "configmemory.h"
+#include "simulator/configmemory.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "countnoise.h"
+#include "simulator/countnoise.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 // The firmware's line handling, command interpreter and idle reporting. Runs, calibration and
 // counting are in firmwaredrive.cpp.
-#include "firmware.h"
+#include "simulator/firmware.h"
 
 #include <algorithm>
 

@@ -30,9 +30,9 @@
 // except 'X' and '!'. Rates are counts per second x 100 in 6 digits, at most FFFFFE.
 #pragma once
 
-#include "configmemory.h"
-#include "countnoise.h"
-#include "physics.h"
+#include "simulator/configmemory.h"
+#include "simulator/countnoise.h"
+#include "simulator/physics.h"
 
 #include <array>
 #include <cstddef>

@@ -1,6 +1,6 @@
 // The firmware's arm runs (positioning moves, counted sweeps, the coarse calibration) and its
 // counting.
-#include "firmware.h"
+#include "simulator/firmware.h"
 
 #include <algorithm>
 

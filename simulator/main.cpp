@@ -1,7 +1,7 @@
 // zavo-apparatus-sim: the simulated X-ray apparatus on a pseudo-terminal. Prints the terminal's path
 // on its first line, then serves until SIGINT or SIGTERM.
-#include "ptyserver.h"
-#include "simoptions.h"
+#include "simulator/ptyserver.h"
+#include "simulator/simoptions.h"
 
 #include <atomic>
 #include <csignal>

@@ -1,4 +1,4 @@
-#include "physics.h"
+#include "simulator/physics.h"
 
 #include <algorithm>
 #include <array>

@@ -5,7 +5,7 @@
 // a clean line (output and half-received commands of before are dropped).
 #pragma once
 
-#include "apparatus.h"
+#include "simulator/apparatus.h"
 
 #include <atomic>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "simoptions.h"
+#include "simulator/simoptions.h"
 
-#include "simprovider.h"
+#include "simulator/simprovider.h"
 
 #include <charconv>
 #include <cstdlib>

@@ -2,8 +2,8 @@
 // environment variable ZAVO_SIM that holds the same options for the in-process apparatus.
 #pragma once
 
-#include "apparatus.h"
-#include "ftprovider.h"
+#include "device/ftprovider.h"
+#include "simulator/apparatus.h"
 
 #include <memory>
 

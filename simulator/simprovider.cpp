@@ -1,4 +1,4 @@
-#include "simprovider.h"
+#include "simulator/simprovider.h"
 
 #include <cstring>
 #include <string_view>

@@ -5,8 +5,8 @@
 // operation on a handle opened before fails with FT_IO_ERROR until the handle is closed.
 #pragma once
 
-#include "apparatus.h"
-#include "ftprovider.h"
+#include "device/ftprovider.h"
+#include "simulator/apparatus.h"
 
 #include <memory>
 #include <mutex>

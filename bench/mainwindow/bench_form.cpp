@@ -3,14 +3,14 @@
 // reaches the main window through its update routines, run on the user-interface thread by the Qt
 // event loop, with the plot drawing each new point. Goal: at least 960 steps a second, what the
 // link's 115200 baud carries. Run with QT_QPA_PLATFORM=offscreen.
-#include "simprovider.h"
+#include "simulator/simprovider.h"
 
-#include "form_fixtures.h"
+#include "tests/mainwindow/form_fixtures.h"
 
-#include "controls.h"
-#include "qtuiexecutor.h"
-#include "scanplot.h"
-#include "trecdata.h"
+#include "engine/qtuiexecutor.h"
+#include "mainwindow/plot/scanplot.h"
+#include "records/trecdata.h"
+#include "widgets/controls.h"
 
 #include <QElapsedTimer>
 

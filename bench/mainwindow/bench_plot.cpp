@@ -1,8 +1,8 @@
 // Painting the scan plot: a full repaint of a 2600-point record on a 1920 x 1080 plot, and the strip
 // of one new point, as painted during a live scan.
-#include "plotfixtures.h"
-#include "plotgeometry.h"
-#include "scanplot.h"
+#include "mainwindow/plot/plotgeometry.h"
+#include "mainwindow/plot/scanplot.h"
+#include "tests/mainwindow/plot/plotfixtures.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,7 @@
 // Speed of the record operations a full scan leans on: saving and loading, the automatic range and
 // the text export, each over a record whose 2600 cells all hold data.
-#include "recordfile.h"
-#include "textexport.h"
+#include "records/recordfile.h"
+#include "records/textexport.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 // How fast the simulated apparatus runs: counted sweep steps per second of the firmware model in
 // virtual time, and status round trips per second through the in-process provider.
-#include "simprovider.h"
+#include "simulator/simprovider.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,8 +2,8 @@
 // a record of every call and every write, and switches for failures.
 #pragma once
 
-#include "d2xxunit.h"
-#include "ftprovider.h"
+#include "device/d2xxunit.h"
+#include "device/ftprovider.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,10 +1,10 @@
 // The serial provider against the standalone simulated apparatus on a pseudo-terminal: enumeration,
 // open, handshake, configuration read and a move, the way the acquisition thread does them.
-#include "d2xxunit.h"
-#include "devicechoice.h"
-#include "linkseq.h"
-#include "qtapp.h"
-#include "replies.h"
+#include "device/d2xxunit.h"
+#include "device/devicechoice.h"
+#include "device/linkseq.h"
+#include "device/replies.h"
+#include "tests/device/qtapp.h"
 
 #include <QProcess>
 

@@ -1,5 +1,5 @@
-#include "d2xxunit.h"
-#include "fakeprovider.h"
+#include "device/d2xxunit.h"
+#include "tests/device/fakeprovider.h"
 
 #include <gtest/gtest.h>
 

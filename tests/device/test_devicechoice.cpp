@@ -1,6 +1,6 @@
-#include "d2xxprovider.h"
-#include "devicechoice.h"
-#include "fakeprovider.h"
+#include "device/d2xxprovider.h"
+#include "device/devicechoice.h"
+#include "tests/device/fakeprovider.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "deviceconfig.h"
+#include "device/deviceconfig.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "fakeprovider.h"
-#include "linkseq.h"
+#include "device/linkseq.h"
+#include "tests/device/fakeprovider.h"
 
 #include <gtest/gtest.h>
 

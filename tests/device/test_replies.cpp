@@ -1,5 +1,5 @@
-#include "fakeprovider.h"
-#include "replies.h"
+#include "device/replies.h"
+#include "tests/device/fakeprovider.h"
 
 #include <QLocale>
 

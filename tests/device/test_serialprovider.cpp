@@ -1,9 +1,9 @@
-#include "d2xxunit.h"
-#include "linkseq.h"
-#include "ptypair.h"
-#include "qtapp.h"
-#include "replies.h"
-#include "serialprovider.h"
+#include "device/d2xxunit.h"
+#include "device/linkseq.h"
+#include "device/replies.h"
+#include "device/serialprovider.h"
+#include "tests/device/ptypair.h"
+#include "tests/device/qtapp.h"
 
 #include <gtest/gtest.h>
 

@@ -5,16 +5,16 @@
 
 // The simulator's headers come before any Qt header: its firmware has a member named like Qt's
 // `emit` keyword macro.
-#include "apparatus.h"
-#include "simprovider.h"
+#include "simulator/apparatus.h"
+#include "simulator/simprovider.h"
 
-#include "clock.h"
-#include "headlessdriver.h"
-#include "headlessupdates.h"
-#include "trs.h"
-#include "uiexecutor.h"
+#include "engine/clock.h"
+#include "engine/headlessdriver.h"
+#include "engine/headlessupdates.h"
+#include "engine/trs.h"
+#include "engine/uiexecutor.h"
 
-#include "d2xxunit.h"
+#include "device/d2xxunit.h"
 
 #include <QTemporaryDir>
 

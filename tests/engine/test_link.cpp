@@ -1,9 +1,9 @@
 // The acquisition thread's link: connection, handshake and configuration, losing the link and
 // reconnecting, the settings in rtg.ini, the shutdown sequence and closing without deadlock.
-#include "simfixture.h"
+#include "tests/engine/simfixture.h"
 
-#include "profilefile.h"
-#include "qtuiexecutor.h"
+#include "engine/profilefile.h"
+#include "engine/qtuiexecutor.h"
 
 #include <QCoreApplication>
 

@@ -1,11 +1,11 @@
 // The engine's building blocks on their own: request sets, the command ring, synchronised calls,
 // the settings file, the remaining-time estimate and the pauses.
-#include "clock.h"
-#include "commandqueue.h"
-#include "estimate.h"
-#include "profilefile.h"
-#include "requests.h"
-#include "uiexecutor.h"
+#include "engine/clock.h"
+#include "engine/commandqueue.h"
+#include "engine/estimate.h"
+#include "engine/profilefile.h"
+#include "engine/requests.h"
+#include "engine/uiexecutor.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Scans, arm moves and calibration against the simulated apparatus, and the thread's timers.
-#include "simfixture.h"
+#include "tests/engine/simfixture.h"
 
-#include "recordfile.h"
+#include "records/recordfile.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
 // Requests that change the apparatus's settings and calibration: arm position, arm range, offset,
 // detector HV, the values that only the thread takes over, and scalar readings.
-#include "simfixture.h"
+#include "tests/engine/simfixture.h"
 
-#include "real48.h"
+#include "records/real48.h"
 
 using namespace enginetest;
 using engine::RoutineId;

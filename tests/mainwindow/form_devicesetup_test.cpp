@@ -1,7 +1,7 @@
 // Choosing the device from the program's arguments, as the command line does.
-#include "devicesetup.h"
+#include "app/devicesetup.h"
 
-#include "d2xxunit.h"
+#include "device/d2xxunit.h"
 
 #include <gtest/gtest.h>
 

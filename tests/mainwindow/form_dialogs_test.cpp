@@ -1,15 +1,15 @@
 // The Setup and Move arm dialogs as far as they are built: their read-outs and spin buttons, and
 // the requests they post.
-#include "form_fixtures.h"
+#include "tests/mainwindow/form_fixtures.h"
 
-#include "appwindows.h"
-#include "spinbutton.h"
-#include "tform12.h"
-#include "tform13.h"
-#include "tform4.h"
+#include "mainwindow/appwindows.h"
+#include "scalar/tform13.h"
+#include "setup/tform12.h"
+#include "setup/tform4.h"
+#include "widgets/spinbutton.h"
 
-#include "controls.h"
-#include "trecdata.h"
+#include "records/trecdata.h"
+#include "widgets/controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>

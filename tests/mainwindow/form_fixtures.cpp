@@ -1,8 +1,8 @@
-#include "form_fixtures.h"
+#include "tests/mainwindow/form_fixtures.h"
 
-#include "d2xxunit.h"
-#include "qtuiexecutor.h"
-#include "simprovider.h"
+#include "device/d2xxunit.h"
+#include "engine/qtuiexecutor.h"
+#include "simulator/simprovider.h"
 
 #include <QFile>
 

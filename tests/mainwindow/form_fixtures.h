@@ -2,11 +2,11 @@
 // chosen device provider with its own settings file, and a guard against hangs.
 #pragma once
 
-#include "project1.h"
+#include "app/project1.h"
 
-#include "clock.h"
-#include "ftprovider.h"
-#include "trs.h"
+#include "device/ftprovider.h"
+#include "engine/clock.h"
+#include "engine/trs.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
 // The application-wide Move arm shortcut: M with the LEFT Ctrl key held opens the dialog while the
 // thread is idle; the right Ctrl key does not count.
-#include "form_fixtures.h"
+#include "tests/mainwindow/form_fixtures.h"
 
-#include "appwindows.h"
-#include "keyfilter.h"
-#include "tform12.h"
+#include "mainwindow/appwindows.h"
+#include "mainwindow/keyfilter.h"
+#include "setup/tform12.h"
 
 #include <QKeyEvent>
 #include <QLabel>

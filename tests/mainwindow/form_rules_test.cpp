@@ -1,7 +1,7 @@
 // The main window's rules without widgets: spin-button steps, arm-button refusals and targets,
 // fitting the window to the screen, the bottom bar's places and reading read-outs back.
-#include "consolerules.h"
-#include "steprules.h"
+#include "mainwindow/consolerules.h"
+#include "widgets/steprules.h"
 
 #include <gtest/gtest.h>
 

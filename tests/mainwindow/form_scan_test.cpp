@@ -1,16 +1,16 @@
 // The windows on the simulated apparatus: the settings arrive, a whole scan runs through the
 // windows with the plot growing, the HV limit caps the HV buttons, and closing during a scan or a
 // move ends the program without a hang.
-#include "form_fixtures.h"
+#include "tests/mainwindow/form_fixtures.h"
 
-#include "appwindows.h"
-#include "scanplot.h"
-#include "spinbutton.h"
-#include "tform13.h"
-#include "tform4.h"
+#include "mainwindow/appwindows.h"
+#include "mainwindow/plot/scanplot.h"
+#include "scalar/tform13.h"
+#include "setup/tform4.h"
+#include "widgets/spinbutton.h"
 
-#include "controls.h"
-#include "trecdata.h"
+#include "records/trecdata.h"
+#include "widgets/controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>

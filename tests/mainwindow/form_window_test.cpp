@@ -1,20 +1,20 @@
 // The main window without an apparatus: start-up state, the spin buttons, the arm buttons, the scan
 // button, the record list and the vertical range, showing a record, fitting to the screen and closing.
-#include "form_fixtures.h"
+#include "tests/mainwindow/form_fixtures.h"
 
-#include "appwindows.h"
-#include "hints.h"
-#include "scanplot.h"
-#include "spinbutton.h"
-#include "tform12.h"
-#include "tform13.h"
-#include "tform14.h"
-#include "tform15.h"
-#include "tform4.h"
-#include "tform5.h"
+#include "app/tform14.h"
+#include "app/tform15.h"
+#include "app/tform5.h"
+#include "mainwindow/appwindows.h"
+#include "mainwindow/plot/scanplot.h"
+#include "scalar/tform13.h"
+#include "setup/tform12.h"
+#include "setup/tform4.h"
+#include "widgets/hints.h"
+#include "widgets/spinbutton.h"
 
-#include "controls.h"
-#include "trecdata.h"
+#include "records/trecdata.h"
+#include "widgets/controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,5 +1,5 @@
 // The 6-byte real codec.
-#include "real48.h"
+#include "records/real48.h"
 
 #include <gtest/gtest.h>
 

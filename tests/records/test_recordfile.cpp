@@ -1,6 +1,6 @@
 // Record files: layout, round trips, damaged files and safe saving.
-#include "handmade.h"
-#include "recordfile.h"
+#include "records/recordfile.h"
+#include "tests/records/handmade.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,5 +1,5 @@
 // Text export of a scan: exported points, layout, locale and safe writing.
-#include "textexport.h"
+#include "records/textexport.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
 // The scan record: fill and averaging windows, range, regions, view geometry and offset.
-#include "trecdata.h"
+#include "records/trecdata.h"
 
 #include <gtest/gtest.h>
 

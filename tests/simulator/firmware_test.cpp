@@ -1,6 +1,6 @@
 // The firmware model driven in virtual time: the protocol, runs, counting and the faults.
-#include "firmware.h"
-#include "replytokens.h"
+#include "simulator/firmware.h"
+#include "tests/simulator/replytokens.h"
 
 #include <gtest/gtest.h>
 

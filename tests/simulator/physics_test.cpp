@@ -1,6 +1,6 @@
 // The spectrum, filters, counter and counting noise of the simulated apparatus.
-#include "countnoise.h"
-#include "physics.h"
+#include "simulator/countnoise.h"
+#include "simulator/physics.h"
 
 #include <gtest/gtest.h>
 

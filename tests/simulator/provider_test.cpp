@@ -1,7 +1,7 @@
 // The simulated apparatus behind the D2XX operation table, in real time at a fast time scale.
 // Waits are bounded generously; no test depends on how fast the machine is.
-#include "replytokens.h"
-#include "simprovider.h"
+#include "simulator/simprovider.h"
+#include "tests/simulator/replytokens.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The apparatus on a pseudo-terminal, in process and as the program zavo-apparatus-sim, and the
 // options both take.
-#include "ptyserver.h"
-#include "replytokens.h"
-#include "simoptions.h"
+#include "simulator/ptyserver.h"
+#include "simulator/simoptions.h"
+#include "tests/simulator/replytokens.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,376 @@
+#include "cli/cli_acquire.h"
+
+#include "engine/headlessupdates.h"
+#include "engine/trs.h"
+#include "engine/uiexecutor.h"
+#include "records/recordfile.h"
+#include "records/textexport.h"
+
+#include <QCoreApplication>
+#include <QLocale>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace cli {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::atomic<bool> interruptRaised{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+extern "C" void onInterrupt(int) {
+    interruptRaised.store(true);
+    // A second Ctrl+C ends the program at once.
+    std::signal(SIGINT, SIG_DFL);
+}
+
+// Catches Ctrl+C while it lives.
+class InterruptGuard {
+public:
+    InterruptGuard() {
+        interruptRaised.store(false);
+        previous_ = std::signal(SIGINT, onInterrupt);
+    }
+    ~InterruptGuard() { std::signal(SIGINT, previous_); }
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+
+private:
+    void (*previous_)(int) = SIG_DFL;
+};
+
+QString degrees(int units) {
+    return QString::asprintf("%.2f", units / 20.0);
+}
+
+QString clockText(std::int64_t seconds) {
+    return QString::asprintf("%lld:%02lld", static_cast<long long>(seconds / 60),
+                             static_cast<long long>(seconds % 60));
+}
+
+// The terminal line that follows the scan.
+class ProgressLine {
+public:
+    // `clock` is the thread's; its rate turns the estimate into real seconds.
+    ProgressLine(QTextStream& out, std::vector<std::pair<int, int>> segments,
+                 const engine::ScaledClock& clock)
+        : out_(out), segments_(std::move(segments)), clock_(clock), tty_(isatty(STDOUT_FILENO) == 1) {
+        for (const auto& [from, to] : segments_)
+            total_ += std::max(1, to - from);
+    }
+
+    void update(engine::TRS& t, bool force = false) {
+        const auto now = std::chrono::steady_clock::now();
+        const QString status = t.scanStatusText();
+        const int percent = progressPercent(t);
+        const bool changed = status != lastStatus_;
+        if (!force && !changed && now - lastPrint_ < 250ms)
+            return;
+        if (!tty_ && !changed && percent / 10 == lastPercent_ / 10)
+            return;
+        lastPrint_ = now;
+        lastStatus_ = status;
+        lastPercent_ = percent;
+        QString line = QStringLiteral("[%1%] %2 deg  %3 cps  %4")
+                           .arg(percent, 3)
+                           .arg(degrees(t.armAngle.load()), 7)
+                           .arg(QString::asprintf("%.2f", t.countRate), 10)
+                           .arg(status);
+        const int state = t.scanState.load();
+        if ((state == engine::scanScanning || state == engine::scanPaused) && t.scanEndTime > 0) {
+            const double seconds =
+                static_cast<double>(t.scanEndTime - clock_.nowMs()) / 1000.0 / clock_.rate();
+            line += QStringLiteral("  about %1 left")
+                        .arg(clockText(std::max<std::int64_t>(0, std::llround(seconds))));
+        }
+        if (tty_) {
+            out_ << '\r' << line.leftJustified(std::max<qsizetype>(width_, line.size()));
+            width_ = line.size();
+        } else {
+            out_ << line << '\n';
+        }
+        out_.flush();
+    }
+
+    void finish() {
+        if (tty_ && width_ > 0)
+            out_ << '\n';
+        out_.flush();
+    }
+
+private:
+    int progressPercent(engine::TRS& t) const {
+        const int state = t.scanState.load();
+        const int region = std::max(0, t.scanRegion);
+        if (state == engine::scanIdle)
+            return lastPercent_;
+        int done = 0;
+        for (int i = 0; i < region && i < static_cast<int>(segments_.size()); ++i)
+            done +=
+                segments_[static_cast<std::size_t>(i)].second - segments_[static_cast<std::size_t>(i)].first;
+        if ((state == engine::scanScanning || state == engine::scanPaused) &&
+            region < static_cast<int>(segments_.size())) {
+            const auto [from, to] = segments_[static_cast<std::size_t>(region)];
+            done += std::clamp(t.armAngle.load() - from, 0, to - from);
+        }
+        return std::clamp(done * 100 / total_, 0, 100);
+    }
+
+    QTextStream& out_;
+    std::vector<std::pair<int, int>> segments_;
+    const engine::ScaledClock& clock_;
+    int total_ = 0;
+    bool tty_;
+    std::chrono::steady_clock::time_point lastPrint_{};
+    QString lastStatus_;
+    int lastPercent_ = 0;
+    qsizetype width_ = 0;
+};
+
+// Sorts the regions and merges those that overlap, as the region editor does.
+std::vector<std::pair<int, int>> sortedRegions(std::vector<std::pair<int, int>> regions) {
+    std::sort(regions.begin(), regions.end());
+    std::vector<std::pair<int, int>> merged;
+    for (const auto& region : regions) {
+        if (!merged.empty() && region.first <= merged.back().second)
+            merged.back().second = std::max(merged.back().second, region.second);
+        else
+            merged.push_back(region);
+    }
+    return merged;
+}
+
+// Ends the thread: the shutdown sequence runs at the end of its run.
+void endThread(engine::TRS& thread) {
+    thread.terminate();
+    thread.waitFor(std::chrono::minutes(1));
+}
+
+} // namespace
+
+int degreesToUnits(double degrees) {
+    return static_cast<int>(std::nearbyint(degrees * 20.0)); // the default rounding: ties to even
+}
+
+bool parseRegion(const QString& text, std::pair<int, int>* region, Io& io) {
+    const QStringList parts = text.split(QLatin1Char(':'));
+    bool okFrom = false;
+    bool okTo = false;
+    const double from = parts.size() == 2 ? parts[0].toDouble(&okFrom) : 0;
+    const double to = parts.size() == 2 ? parts[1].toDouble(&okTo) : 0;
+    if (!okFrom || !okTo || !std::isfinite(from) || !std::isfinite(to) || from >= to || from < -180 ||
+        to > 180) {
+        io.err << "zavo-driver: --roi wants FROM:TO in degrees with FROM below TO, not \"" << text << "\"\n";
+        return false;
+    }
+    *region = {degreesToUnits(from), degreesToUnits(to)};
+    return true;
+}
+
+bool parseStep(const QString& text, int* units, Io& io) {
+    static const std::pair<const char*, int> steps[] = {{"0.05", 1}, {"0.1", 2}, {"0.2", 4}, {"0.5", 10}};
+    for (const auto& [name, value] : steps) {
+        if (text == QLatin1String(name)) {
+            *units = value;
+            return true;
+        }
+    }
+    io.err << "zavo-driver: --step must be 0.05, 0.1, 0.2 or 0.5 (degrees), not \"" << text << "\"\n";
+    return false;
+}
+
+bool parseCountingTime(const QString& text, int* tenths, Io& io) {
+    bool ok = false;
+    const double seconds = text.toDouble(&ok);
+    if (!ok || !std::isfinite(seconds) || seconds < 0.1 || seconds > 300) {
+        io.err << "zavo-driver: --time must be 0.1 to 300 seconds, not \"" << text << "\"\n";
+        return false;
+    }
+    *tenths = static_cast<int>(std::lround(seconds * 10));
+    return true;
+}
+
+bool parseHv(const QString& text, int* volts, Io& io) {
+    bool ok = false;
+    const int value = text.toInt(&ok);
+    if (!ok || value < 0 || value > 1275) {
+        io.err << "zavo-driver: --hv must be 0 to 1275 volts, not \"" << text << "\"\n";
+        return false;
+    }
+    *volts = value / 5 * 5;
+    return true;
+}
+
+AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
+    AcquisitionResult result;
+    static int argc = 1;
+    static char name[] = "zavo-driver";
+    static char* argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+
+    InterruptGuard interruptGuard;
+    engine::UiExecutor executor;
+    engine::HeadlessUpdates updates;
+    engine::Sleeper sleeper(options.sleepScale);
+    // The thread's time runs as fast as its pauses shrink (the apparatus's time).
+    const engine::ScaledClock clock(options.sleepScale > 0 ? 1.0 / options.sleepScale : 1.0);
+    engine::TrsEnvironment env;
+    env.clock = &clock;
+    env.executor = &executor;
+    env.windows = &updates;
+    env.sleeper = &sleeper;
+    env.settingsPath = options.settingsPath;
+    env.safetyCopyDir = options.safetyCopyDir;
+    engine::TRS thread(env);
+    engine::HeadlessDriver driver(thread, executor, updates);
+    driver.setInterrupt(&interruptRaised);
+
+    io.out << "Waiting for the apparatus ...\n";
+    io.out.flush();
+    if (!driver.waitForApparatus(std::chrono::milliseconds(options.connectTimeoutMs))) {
+        endThread(thread);
+        if (interruptRaised.load()) {
+            result.exitCode = kExitInterrupted;
+            return result;
+        }
+        io.err << "zavo-driver: no apparatus answered within " << options.connectTimeoutMs / 1000
+               << " s (is it plugged in and switched on? try --simulate)\n";
+        result.exitCode = kExitNoApparatus;
+        return result;
+    }
+    const zavo::DeviceConfig config = thread.configSnapshot();
+    const int eo = config.effectiveOffset();
+    const int low = config.armMin + eo;
+    const int high = config.armMax + eo;
+    io.out << "Apparatus " << thread.status().deviceSection << ", arm range " << degrees(low) << " .. "
+           << degrees(high) << " deg\n";
+
+    engine::ScanPlan plan = options.plan;
+    plan.regions = sortedRegions(plan.regions);
+    for (const auto& [from, to] : plan.regions) {
+        if (from < low || to > high) {
+            io.err << "zavo-driver: region " << degrees(from) << ":" << degrees(to)
+                   << " lies outside the arm range " << degrees(low) << " .. " << degrees(high) << " deg\n";
+            endThread(thread);
+            result.exitCode = kExitFailure;
+            return result;
+        }
+    }
+    if (plan.hvVolts && config.hvLimitEnabled && *plan.hvVolts > config.hvLimit * 5) {
+        io.out << "HV limited to " << config.hvLimit * 5 << " V (the apparatus's limit)\n";
+        plan.hvVolts = config.hvLimit * 5;
+    }
+    plan.hvOn = true;
+    if (!driver.applySettings(plan, 30s)) {
+        endThread(thread);
+        io.err << "zavo-driver: the apparatus did not take the settings\n";
+        result.exitCode = interruptRaised.load() ? kExitInterrupted : kExitLinkLost;
+        return result;
+    }
+
+    std::vector<std::pair<int, int>> segments = plan.regions;
+    if (segments.empty())
+        segments.emplace_back(low, high);
+    ProgressLine progress(io.out, segments, clock);
+    driver.setProgress([&](engine::RoutineId, engine::TRS& t) {
+        progress.update(t);
+        if (options.observer)
+            options.observer(t);
+    });
+    engine::ScanOutcome outcome = engine::ScanOutcome::TimedOut;
+    if (driver.startScan(plan, 60s))
+        outcome = driver.finishScan(std::chrono::hours(24 * 7));
+    else if (interruptRaised.load())
+        outcome = engine::ScanOutcome::Interrupted;
+    driver.setProgress({});
+    progress.finish();
+
+    // Save what was measured, whatever ended the scan.
+    trecdata& record = *thread.liveRecord;
+    result.validCells = record.ValidCellCount();
+    for (const records::ExportedPoint& p : records::exportedPoints(record))
+        result.points.emplace_back(p.degrees, p.rate);
+    QString error;
+    bool saved = records::saveRecordFile(record, options.outPath, &error);
+    if (saved) {
+        record.fileName = options.outPath;
+        io.out << "Saved " << options.outPath << " (" << result.points.size() << " points)\n";
+    } else {
+        io.err << "zavo-driver: cannot save " << options.outPath << ": " << error << '\n';
+    }
+    if (saved && !options.textPath.isEmpty()) {
+        saved = records::exportText(record, options.textPath, QLocale(), &error);
+        if (saved)
+            io.out << "Wrote " << options.textPath << '\n';
+        else
+            io.err << "zavo-driver: cannot write " << options.textPath << ": " << error << '\n';
+    }
+
+    if (outcome != engine::ScanOutcome::LinkLost && thread.linkReady.load()) {
+        driver.setInterrupt(nullptr); // switching the HV off must not be cut short
+        driver.switchHv(false);
+        driver.serveUntil([&] { return !thread.hvIsOn.load(); }, 10s);
+    }
+    endThread(thread);
+
+    switch (outcome) {
+    case engine::ScanOutcome::Completed:
+        result.exitCode = saved ? kExitOk : kExitFailure;
+        break;
+    case engine::ScanOutcome::Interrupted:
+        io.out << "Scan stopped by Ctrl+C\n";
+        result.exitCode = kExitInterrupted;
+        break;
+    case engine::ScanOutcome::LinkLost:
+        io.err << "zavo-driver: the link to the apparatus was lost during the scan\n";
+        result.exitCode = kExitLinkLost;
+        break;
+    case engine::ScanOutcome::TimedOut:
+        io.err << "zavo-driver: the scan did not start\n";
+        result.exitCode = kExitLinkLost;
+        break;
+    }
+    io.out.flush();
+    return result;
+}
+
+QString textPlot(const std::vector<std::pair<double, double>>& points, int width, int rows) {
+    if (points.empty() || width < 2 || rows < 1)
+        return {};
+    const double first = points.front().first;
+    const double last = points.back().first;
+    std::vector<double> columns(static_cast<std::size_t>(width), 0.0);
+    for (const auto& [angle, rate] : points) {
+        const double at = last > first ? (angle - first) / (last - first) : 0;
+        auto& column = columns[std::min<std::size_t>(static_cast<std::size_t>(at * (width - 1) + 0.5),
+                                                     static_cast<std::size_t>(width - 1))];
+        column = std::max(column, rate);
+    }
+    const double top = std::max(1.0, *std::max_element(columns.begin(), columns.end()));
+    QString plot;
+    for (int row = rows; row >= 1; --row) {
+        const double level = top * (row - 0.5) / rows;
+        plot += row == rows ? QString::asprintf("%8.0f |", top) : QStringLiteral("         |");
+        for (double value : columns)
+            plot += value >= level ? QLatin1Char('#') : QLatin1Char(' ');
+        plot += QLatin1Char('\n');
+    }
+    plot += QStringLiteral("       0 +") + QString(width, QLatin1Char('-')) + QLatin1Char('\n');
+    const QString left = QString::asprintf("%.1f deg", first);
+    const QString right = QString::asprintf("%.1f deg", last);
+    plot += QStringLiteral("          ") + left +
+            QString(std::max<qsizetype>(1, width - left.size() - right.size()), QLatin1Char(' ')) + right +
+            QLatin1Char('\n');
+    return plot;
+}
+
+} // namespace cli

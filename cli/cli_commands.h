@@ -1,0 +1,24 @@
+// Handlers of the command-line commands, one file each (cli_<name>.cpp), and what they share.
+#pragma once
+
+#include "cli/cli.h"
+
+#include "records/trecdata.h"
+
+#include <memory>
+
+namespace cli {
+
+int runInfo(const QStringList& args, Io& io);
+int runExportText(const QStringList& args, Io& io);
+int runScan(const QStringList& args, Io& io);
+int runDemo(const QStringList& args, Io& io);
+
+// Loads a record file for a command. On failure writes the reason to io.err (exactly
+// "Wrong file format" for a file that is not a record) and returns nullptr.
+std::unique_ptr<trecdata> loadRecordForCommand(const QString& path, Io& io);
+
+// Checks a command's argument count; on a mismatch writes its usage to io.err and returns false.
+bool expectArguments(const QStringList& args, qsizetype count, const char* command, Io& io);
+
+} // namespace cli

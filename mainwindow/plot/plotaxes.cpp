@@ -1,0 +1,97 @@
+#include "mainwindow/plot/plotaxes.h"
+
+#include "records/trecdata.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace plot {
+
+namespace {
+
+// Widths in the header are measured on these sample texts, so the layout does not jump with the
+// values shown.
+const QString kRangeSample = QStringLiteral("130.00 deg to 130.00 deg   ");
+const QString kVoltageSample = QStringLiteral("1000 V   ");
+
+void drawTextTop(QPainter& painter, int x, int top, const QString& text) {
+    painter.drawText(x, top + painter.fontMetrics().ascent(), text);
+}
+
+void drawTextRight(QPainter& painter, int right, int baseline, const QString& text) {
+    painter.drawText(right - painter.fontMetrics().horizontalAdvance(text), baseline, text);
+}
+
+double fullScaleOf(const trecdata& record) {
+    return records::kFullScale[std::min<std::size_t>(record.rangeIndex, records::kFullScale.size() - 1)];
+}
+
+void paintValueAxis(QPainter& painter, const trecdata& record, const AxesGeometry& g) {
+    const double fullScale = fullScaleOf(record);
+    const std::vector<Tick> ticks =
+        g.scrollRangeY > 0
+            ? verticalTicksZoomed(g.clientHeight, g.scrollRangeY, g.scrollPosY, fullScale, g.pointSize)
+            : verticalTicksUnzoomed(g.clientHeight, fullScale);
+    const QFontMetrics metrics = painter.fontMetrics();
+    for (const Tick& tick : ticks) {
+        const int y = kCurveTop + tick.pos;
+        painter.drawLine(kCurveLeft - kTickLength, y, kCurveLeft, y);
+        drawTextRight(painter, kValueLabelRight, y + g.pointSize / 2, tick.label);
+    }
+    painter.drawText(metrics.horizontalAdvance(QStringLiteral("[]")), 13, QStringLiteral("[cps]"));
+}
+
+void paintAngleAxis(QPainter& painter, const trecdata& record, const AxesGeometry& g) {
+    const int span = record.ViewSpan();
+    const int zoomLevels = record.ZoomXLimit();
+    const Scale s = horizontalScale(g.clientWidth, span, g.scrollRangeX, zoomLevels, g.zoomXLevel);
+    const int left = leftEdgeAngle(record.ViewFirstCell(), g.scrollPosX, s);
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int tickTop = g.outerHeight + kCurveTop;
+    const int labelTop = tickTop + kAngleTickLength;
+    for (const Tick& tick : horizontalTicks(left, span, s, g.clientWidth)) {
+        const int x = kCurveLeft + tick.pos;
+        painter.drawLine(x, tickTop, x, tickTop + kAngleTickLength - 1);
+        drawTextTop(painter, x - metrics.horizontalAdvance(tick.label) / 2, labelTop, tick.label);
+    }
+    const QString unit = QStringLiteral("[deg]");
+    drawTextTop(painter, g.boxWidth - 2 - metrics.horizontalAdvance(unit), labelTop - metrics.height(), unit);
+}
+
+void paintHeader(QPainter& painter, const trecdata& record) {
+    for (const HeaderItem& item : headerItems(record, painter.fontMetrics())) {
+        painter.setPen(item.isValue ? kYellow : kLime);
+        drawTextTop(painter, item.x, 1, item.text);
+    }
+}
+
+} // namespace
+
+std::vector<HeaderItem> headerItems(const trecdata& record, const QFontMetrics& metrics) {
+    QString range;
+    record.RegionText(record.currentRegion, range);
+    std::vector<HeaderItem> items;
+    int x = kCurveLeft;
+    auto add = [&](const QString& text, bool isValue, const QString& widthSample) {
+        items.push_back({x, text, isValue});
+        x += metrics.horizontalAdvance(widthSample);
+    };
+    add(QStringLiteral("RANGE"), false, QStringLiteral("RANGE "));
+    add(range, true, kRangeSample);
+    add(QStringLiteral("DHV"), false, QStringLiteral("DHV "));
+    add(generalNumber(record.detectorHv) + QStringLiteral(" V"), true, kVoltageSample);
+    add(QStringLiteral("XRTC"), false, QStringLiteral("XRTC "));
+    add(generalNumber(record.tubeCurrent) + QStringLiteral(" \u00b5A"), true, QString());
+    return items;
+}
+
+void paintAxes(QPainter& painter, const trecdata& record, const AxesGeometry& geometry) {
+    painter.setPen(kLime);
+    paintValueAxis(painter, record, geometry);
+    paintAngleAxis(painter, record, geometry);
+    paintHeader(painter, record);
+}
+
+} // namespace plot

@@ -1,0 +1,48 @@
+#include "mainwindow/plot/plotwidgets.h"
+
+#include "mainwindow/plot/scanplot.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+PlotAxesBox::PlotAxesBox(ScanPlot& plot, QWidget* parent) : QWidget(parent), plot_(plot) {
+    setMouseTracking(true);
+}
+
+void PlotAxesBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    plot_.PaintBox2Paint(painter);
+}
+
+void PlotAxesBox::mouseMoveEvent(QMouseEvent*) {
+    plot_.PaintBox2MouseMove();
+}
+
+PlotScrollArea::PlotScrollArea(ScanPlot& plot, QWidget* parent) : QAbstractScrollArea(parent), plot_(plot) {
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    viewport()->setMouseTracking(true);
+}
+
+void PlotScrollArea::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    plot_.PaintBox1Paint(painter, event->region());
+}
+
+void PlotScrollArea::mouseMoveEvent(QMouseEvent* event) {
+    plot_.PaintBox1MouseMove(event->position().toPoint());
+}
+
+void PlotScrollArea::mouseReleaseEvent(QMouseEvent* event) {
+    plot_.PaintBox1MouseUp(event->button(), event->position().toPoint());
+}
+
+void PlotScrollArea::resizeEvent(QResizeEvent*) {
+    plot_.ScrollBox1Resize();
+}
+
+void PlotScrollArea::scrollContentsBy(int dx, int dy) {
+    // Move what is on screen and let the plot paint only the uncovered strip.
+    viewport()->scroll(dx, dy);
+}

@@ -1,0 +1,193 @@
+// The command-line scan: its arguments, and whole runs against the simulated apparatus.
+//
+// The simulator's headers come first: its firmware has a member named like Qt's `emit` macro.
+#include "simulator/apparatus.h"
+#include "simulator/simprovider.h"
+
+#include "cli/cli_acquire.h"
+
+#include "device/d2xxunit.h"
+#include "records/recordfile.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+namespace cli {
+bool parseScanArguments(const QStringList& args, AcquisitionOptions* options, QStringList* deviceArgs,
+                        Io& io);
+} // namespace cli
+
+namespace {
+
+constexpr double kTimeScale = 20.0;
+
+struct Streams {
+    QString outText;
+    QString errText;
+    QTextStream out{&outText};
+    QTextStream err{&errText};
+    cli::Io io{out, err};
+};
+
+class CliScan : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        apparatus = std::make_shared<sim::Apparatus>(sim::ApparatusOptions{{}, kTimeScale});
+        D2XXUnit::resetState();
+        D2XXUnit::setProvider(std::make_unique<sim::SimProvider>(apparatus));
+        options.outPath = dir.filePath("s.rtg");
+        options.textPath = dir.filePath("s.txt");
+        options.sleepScale = 1.0 / kTimeScale;
+        options.settingsPath = dir.filePath("rtg.ini");
+        options.safetyCopyDir = dir.path();
+        options.plan.angularStep = 1;
+        options.plan.countingTime = 1;
+        options.plan.hvVolts = 500;
+        options.plan.regions = {{600, 660}};
+    }
+    void TearDown() override { D2XXUnit::setProvider(nullptr); }
+
+    QTemporaryDir dir;
+    std::shared_ptr<sim::Apparatus> apparatus;
+    cli::AcquisitionOptions options;
+    Streams s;
+};
+
+} // namespace
+
+TEST(CliScanArguments, OptionsBecomeTheScanPlanAndDeviceOptionsPassThrough) {
+    Streams s;
+    cli::AcquisitionOptions options;
+    QStringList device;
+    ASSERT_TRUE(
+        cli::parseScanArguments({"--port", "/dev/pts/3", "--roi", "30:33", "--roi=40.025:41", "--step", "0.5",
+                                 "--time", "2.5", "--hv=655", "--out", "a.rtg", "--text", "a.txt"},
+                                &options, &device, s.io));
+    EXPECT_EQ(device, QStringList({"zavo-driver", "--port", "/dev/pts/3"}));
+    ASSERT_EQ(options.plan.regions.size(), 2u);
+    EXPECT_EQ(options.plan.regions[0], std::make_pair(600, 660));
+    // 40.025 degrees is 800.5 units: ties go to the even neighbour.
+    EXPECT_EQ(options.plan.regions[1], std::make_pair(800, 820));
+    EXPECT_EQ(options.plan.angularStep, 10);
+    EXPECT_EQ(options.plan.countingTime, 25);
+    EXPECT_EQ(options.plan.hvVolts, 655);
+    EXPECT_EQ(options.outPath, "a.rtg");
+    EXPECT_EQ(options.textPath, "a.txt");
+}
+
+TEST(CliScanArguments, DefaultsAndRefusals) {
+    Streams s;
+    cli::AcquisitionOptions options;
+    QStringList device;
+    ASSERT_TRUE(cli::parseScanArguments({"--simulate", "--out", "a.rtg"}, &options, &device, s.io));
+    EXPECT_TRUE(options.plan.regions.empty());
+    EXPECT_EQ(options.plan.angularStep, 1);
+    EXPECT_EQ(options.plan.countingTime, 10);
+    EXPECT_EQ(options.plan.hvVolts, cli::kDefaultHvVolts);
+    EXPECT_EQ(device, QStringList({"zavo-driver", "--simulate"}));
+
+    const QList<QStringList> bad = {
+        {"--roi", "30:33"},                   // no --out
+        {"--out", "a", "--roi", "33:30"},     // reversed region
+        {"--out", "a", "--roi", "thirty:33"}, // not a number
+        {"--out", "a", "--step", "0.3"},      // not a step of the apparatus
+        {"--out", "a", "--time", "0.05"},     // below 0.1 s
+        {"--out", "a", "--time", "301"},      // above 300 s
+        {"--out", "a", "--hv", "1300"},       // beyond 1275 V
+        {"--out", "a", "--port"},             // missing value
+        {"--out", "a", "--colour", "red"},    // unknown
+        {"--out", "a", "--roi", "1:2", "--roi", "3:4", "--roi", "5:6", "--roi", "7:8", "--roi", "9:10",
+         "--roi", "11:12"}, // six regions
+    };
+    for (const QStringList& args : bad) {
+        cli::AcquisitionOptions refused;
+        EXPECT_FALSE(cli::parseScanArguments(args, &refused, &device, s.io)) << args.join(' ').toStdString();
+    }
+    EXPECT_TRUE(s.errText.contains("--step must be 0.05, 0.1, 0.2 or 0.5"));
+}
+
+TEST(CliTextPlot, ThePeakStandsInItsColumn) {
+    std::vector<std::pair<double, double>> points;
+    for (int i = 0; i <= 100; ++i)
+        points.emplace_back(25.0 + i * 0.1, i == 67 ? 3000.0 : 200.0);
+    const QStringList lines = cli::textPlot(points, 50, 10).split('\n');
+    ASSERT_GE(lines.size(), 12);
+    // The top row holds the peak alone, in the column of 31.7 degrees.
+    const QString top = lines[0];
+    EXPECT_TRUE(top.startsWith("    3000 |"));
+    EXPECT_EQ(top.count('#'), 1);
+    EXPECT_EQ(top.indexOf('#') - 10, qRound(0.67 * 49));
+    EXPECT_EQ(lines[9].count('#'), 50); // the background fills the bottom row
+    EXPECT_TRUE(cli::textPlot({}, 50, 10).isEmpty());
+}
+
+TEST_F(CliScan, ScanOfThreeDegreesGivesSixtyOnePointsWithTheKAlphaPeak) {
+    const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
+    ASSERT_EQ(result.exitCode, cli::kExitOk) << s.errText.toStdString();
+    EXPECT_EQ(result.validCells, 61);
+    const records::LoadResult loaded = records::loadRecordFile(options.outPath);
+    ASSERT_TRUE(loaded.record);
+    EXPECT_EQ(loaded.record->ValidCellCount(), 61);
+    EXPECT_EQ(loaded.record->countingTime, 1);
+    EXPECT_EQ(loaded.record->detectorHv, 500);
+    ASSERT_EQ(result.points.size(), 61u);
+    auto peak = result.points.front();
+    for (const auto& p : result.points)
+        if (p.second > peak.second)
+            peak = p;
+    EXPECT_NEAR(peak.first, 31.7, 0.1); // Cu K-alpha on NaCl
+    EXPECT_TRUE(QFile::exists(options.textPath));
+    EXPECT_TRUE(s.outText.contains("Saved"));
+    // HV off and the session ended with the shutdown sequence.
+    EXPECT_TRUE(apparatus->withFirmware(
+        [](sim::Firmware& f) { return !f.hvOn() && f.activity() == sim::Firmware::Activity::SessionEnded; }));
+}
+
+TEST_F(CliScan, RegionsOutsideTheArmRangeAreRefused) {
+    options.plan.regions = {{40, 100}}; // 2.00 .. 5.00 degrees; the arm starts at 5.00
+    const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
+    EXPECT_EQ(result.exitCode, cli::kExitFailure);
+    EXPECT_TRUE(s.errText.contains("outside the arm range 5.00 .. 120.00 deg"));
+    EXPECT_FALSE(QFile::exists(options.outPath));
+}
+
+TEST_F(CliScan, NoApparatusEndsWithExitThreeAfterTheWait) {
+    apparatus->unplug();
+    options.connectTimeoutMs = 300;
+    const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
+    EXPECT_EQ(result.exitCode, cli::kExitNoApparatus);
+    EXPECT_TRUE(s.errText.contains("no apparatus answered"));
+}
+
+TEST_F(CliScan, CtrlCStopsTheScanAndSavesWhatWasMeasured) {
+    options.plan.regions = {{600, 800}};
+    bool raised = false;
+    options.observer = [&](engine::TRS& t) {
+        if (!raised && t.liveRecord->ValidCellCount() >= 10) {
+            raised = true;
+            std::raise(SIGINT);
+        }
+    };
+    const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(result.exitCode, cli::kExitInterrupted);
+    EXPECT_GE(result.validCells, 10);
+    EXPECT_LT(result.validCells, 201);
+    const records::LoadResult loaded = records::loadRecordFile(options.outPath);
+    ASSERT_TRUE(loaded.record);
+    EXPECT_EQ(loaded.record->ValidCellCount(), result.validCells);
+    EXPECT_TRUE(apparatus->withFirmware([](sim::Firmware& f) { return !f.hvOn(); }));
+}
+
+TEST_F(CliScan, UnwritableOutputIsReportedAfterTheScan) {
+    options.outPath = dir.filePath("missing/folder/s.rtg");
+    options.textPath.clear();
+    const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
+    EXPECT_EQ(result.exitCode, cli::kExitFailure);
+    EXPECT_TRUE(s.errText.contains("cannot save"));
+}

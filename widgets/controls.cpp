@@ -1,0 +1,41 @@
+#include "widgets/controls.h"
+
+SpeedButton::SpeedButton(QWidget* parent) : QToolButton(parent) {
+    setFocusPolicy(Qt::NoFocus);
+    setToolButtonStyle(Qt::ToolButtonIconOnly);
+}
+
+void SpeedButton::nextCheckState() {
+    if (isCheckable() && isChecked() && !allowAllUp_)
+        return;
+    QToolButton::nextCheckState();
+}
+
+namespace ui {
+
+QLabel* makeReadout(QWidget* parent, const QString& text, Qt::Alignment alignment) {
+    auto* label = new QLabel(text, parent);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, palette.color(QPalette::Base));
+    label->setPalette(palette);
+    return label;
+}
+
+QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, bool bold) {
+    auto* label = new QLabel(text, parent);
+    setBold(label, bold);
+    label->adjustSize();
+    label->move(x, y);
+    return label;
+}
+
+void setBold(QWidget* widget, bool bold) {
+    QFont font = widget->font();
+    font.setBold(bold);
+    widget->setFont(font);
+}
+
+} // namespace ui
