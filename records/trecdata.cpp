@@ -111,6 +111,9 @@ void trecdata::SetPoint(std::int32_t index, double value) {
     const Window window = fillWindow(angularStep);
     const std::int64_t low = std::max<std::int64_t>(std::int64_t{index} - window.below, 0);
     const std::int64_t high = std::min<std::int64_t>(std::int64_t{index} + window.above, LastCell());
+    if (low > high) {
+        return; // past the record's last cell: nothing stored, nothing changed
+    }
     const std::uint64_t cell = records::encodeReal48BitsSaturated(value) | kValidBit;
     for (std::int64_t i = low; i <= high; ++i) {
         cells_[static_cast<std::size_t>(i)].store(cell, std::memory_order_release);

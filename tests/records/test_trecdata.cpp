@@ -85,12 +85,18 @@ TEST(ScanRecord, FillWindowIsClippedToTheRecordAndTheGrid) {
     EXPECT_EQ(record->ValueAtAngle(2599), 5.0);
 }
 
-TEST(ScanRecord, NegativeIndexAndNaNChangeNothing) {
-    auto record = makeRecord(10);
+TEST(ScanRecord, PointsOutsideTheCellsAndNaNChangeNothing) {
+    auto record = makeRecord(10); // last cell 2400
     record->SetPoint(-1, 5.0);
     record->SetPoint(50, std::nan(""));
+    // Beyond the last cell, even with the fill window of the half-degree step.
+    record->SetPoint(2405, 5.0);
+    record->SetPoint(40000, 5.0);
     EXPECT_EQ(record->ValidCellCount(), 0);
     EXPECT_FALSE(record->modified);
+    auto fine = makeRecord(1);
+    fine->SetPoint(2401, 5.0);
+    EXPECT_FALSE(fine->modified);
 }
 
 TEST(ScanRecord, StepTenLeavesTheMiddleCellEmpty) {
