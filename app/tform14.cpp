@@ -57,7 +57,7 @@ void TForm14::Timer1Timer() {
 
 void TForm14::Button1Click() {
     if (acquisitionThread)
-        acquisitionThread->post(engine::abortAcquire);
+        acquisitionThread->requestAbortAcquire();
 }
 
 void TForm14::showEvent(QShowEvent* event) {

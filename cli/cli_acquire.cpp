@@ -317,7 +317,7 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
 
     if (outcome != engine::ScanOutcome::LinkLost && thread.linkReady.load()) {
         driver.setInterrupt(nullptr); // switching the HV off must not be cut short
-        driver.switchHv(false);
+        thread.requestHv(false);
         driver.serveUntil([&] { return !thread.hvIsOn.load(); }, 10s);
     }
     endThread(thread);

@@ -85,7 +85,7 @@ bool TRS::regionCheck() {
             record.AddRegion(region.from, region.to);
         return false;
     }
-    rebuildLiveRecord.store(true);
+    rebuildLiveRecord();
     scanStart.store(config.armMin);
     scanEnd.store(config.armMax);
     return true;

@@ -34,4 +34,21 @@ QString remainingTimeText(std::int64_t minutes) {
     return minutes >= 1 ? QString::number(minutes) + QStringLiteral(" min.") : QStringLiteral("<1 min.");
 }
 
+RemainingShown remainingShown(int scanState, bool adjusting, bool calibrating) {
+    if (adjusting)
+        return RemainingShown::unchanged;
+    if (calibrating)
+        return RemainingShown::cleared;
+    switch (scanState) {
+    case 0: // idle
+    case 4: // unconditional scan
+    case 6: // its pause
+        return RemainingShown::estimate;
+    case 5: // moving the arm
+        return RemainingShown::cleared;
+    default:
+        return RemainingShown::unchanged;
+    }
+}
+
 } // namespace engine

@@ -28,4 +28,11 @@ std::int64_t estimateSeconds(const EstimateInputs& in);
 // "N min." for one minute or more, else "<1 min.".
 QString remainingTimeText(std::int64_t minutes);
 
+// What the remaining-time read-out shows when the scan status changes: the estimate in the states
+// that count towards an end (idle, unconditional scan and its pause), nothing during a move or a
+// calibration; a scan, its pause, the repositioning and the alignment leave it as it is (the
+// running scan refreshes it itself).
+enum class RemainingShown { unchanged, cleared, estimate };
+RemainingShown remainingShown(int scanState, bool adjusting, bool calibrating);
+
 } // namespace engine

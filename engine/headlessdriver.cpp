@@ -60,31 +60,12 @@ bool HeadlessDriver::waitUntilSettled(std::chrono::milliseconds timeout) {
         timeout);
 }
 
-void HeadlessDriver::setCountingTime(int tenths) {
-    thread_.countingTimeRequest.store(static_cast<std::int16_t>(tenths));
-    thread_.post(engine::setCountingTime);
-}
-
-void HeadlessDriver::setAngularStep(int units) {
-    thread_.angularStepRequest.store(static_cast<std::int16_t>(units));
-    thread_.post(engine::setAngularStep);
-}
-
-void HeadlessDriver::setDetectorHv(int volts) {
-    thread_.hvRequest.store(volts / 5);
-    thread_.post(engine::setDetectorHv);
-}
-
-void HeadlessDriver::switchHv(bool on) {
-    thread_.post(on ? hvOn : hvOff);
-}
-
 bool HeadlessDriver::applySettings(const ScanPlan& plan, std::chrono::milliseconds timeout) {
-    setCountingTime(plan.countingTime);
-    setAngularStep(plan.angularStep);
+    thread_.requestCountingTime(plan.countingTime);
+    thread_.requestAngularStep(plan.angularStep);
     if (plan.hvVolts)
-        setDetectorHv(*plan.hvVolts);
-    switchHv(plan.hvOn);
+        thread_.requestDetectorHv(*plan.hvVolts / 5);
+    thread_.requestHv(plan.hvOn);
     return serveUntil(
                [&] {
                    const auto config = thread_.configSnapshot();
@@ -110,9 +91,7 @@ bool HeadlessDriver::startScan(const ScanPlan& plan, std::chrono::milliseconds t
     linkLossesAtStart_ = thread_.status().linkLosses;
     thread_.storeRegions(static_cast<std::uint8_t>(count), ranges);
     // What the scan button does: a fresh live record, then the scan.
-    thread_.rebuildLiveRecord.store(true);
-    thread_.calibrateThenScan.store(false);
-    thread_.post(engine::startScan);
+    thread_.requestScan(false);
     return serveUntil([&] { return scanStarted_; }, timeout);
 }
 
@@ -135,7 +114,7 @@ ScanOutcome HeadlessDriver::finishScan(std::chrono::milliseconds timeout,
 }
 
 bool HeadlessDriver::stopScan(std::chrono::milliseconds timeout) {
-    thread_.post(stop);
+    thread_.requestStop();
     return serveUntil([&] { return thread_.scanState.load() == scanIdle; }, timeout) &&
            waitUntilSettled(timeout);
 }

@@ -1,6 +1,6 @@
 // Driving the acquisition thread without windows: the command line, the demo, tests and
-// benchmarks post the same requests a user would, value first, and serve the thread's
-// synchronised calls on the calling thread while they wait.
+// benchmarks post the same typed requests the windows do and serve the thread's synchronised calls
+// on the calling thread while they wait.
 #pragma once
 
 #include "engine/headlessupdates.h"
@@ -56,12 +56,6 @@ public:
     // Until the thread has nothing left to do: no pending or active request, an empty queue, no
     // acknowledge outstanding and the apparatus not busy.
     bool waitUntilSettled(std::chrono::milliseconds timeout);
-
-    // Posts a request with its value written first, as the windows do.
-    void setCountingTime(int tenths);
-    void setAngularStep(int units);
-    void setDetectorHv(int volts);
-    void switchHv(bool on);
 
     // Counting time, step and HV of the plan (and HV on/off); true when the apparatus took them.
     bool applySettings(const ScanPlan& plan, std::chrono::milliseconds timeout);

@@ -30,19 +30,8 @@ void HeadlessUpdates::refreshReadouts(TRS& t) {
     rateText_ = t.rateText;
     currentText_ = t.currentText;
     hvText_ = t.hvText;
-    if (t.plotDirtyFrom != -1) {
-        // The automatic full scale only grows during a scan.
-        if (t.liveRecord && t.liveRecord->rangeMode == 0) {
-            const double highest = t.highestDirtyValue();
-            if (highest != -1) {
-                const int index = records::fullScaleIndex(highest);
-                if (index > t.liveRecord->rangeIndex)
-                    t.liveRecord->rangeIndex = static_cast<std::uint8_t>(index);
-            }
-        }
-        plottedCells_ += static_cast<std::uint64_t>(t.plotDirtyTo - t.plotDirtyFrom + 1);
-        t.plotDirtyFrom = -1;
-    }
+    if (const PlotChange& change = t.plotChange(); change.newPoints)
+        plottedCells_ += static_cast<std::uint64_t>(change.stripTo - change.stripFrom + 1);
     done(RoutineId::refreshReadouts, t);
 }
 
@@ -58,9 +47,16 @@ void HeadlessUpdates::updateRecordControls(TRS& t) {
 void HeadlessUpdates::refreshScanStatus(TRS& t) {
     statusText_ = t.scanStatusText();
     lastScanState_ = t.scanState.load();
-    const int state = lastScanState_;
-    if (state == 0 || state == 4 || state == 6)
+    switch (t.remainingShown()) {
+    case RemainingShown::estimate:
         remainingText_ = t.remainingText;
+        break;
+    case RemainingShown::cleared:
+        remainingText_.clear();
+        break;
+    case RemainingShown::unchanged:
+        break;
+    }
     done(RoutineId::refreshScanStatus, t);
 }
 

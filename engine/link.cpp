@@ -107,16 +107,21 @@ void TRS::passHandshake() {
     replyWatchdog = zavo::handshakeAllowance;
     plotDirtyFrom = -1;
     plotDirtyTo = -1;
+    dirtyCellFirst_ = 0;
+    dirtyCellLast_ = -1;
     linkReady.store(true);
     deviceBusy = false;
     awaitingAck = false;
     handshakePending = false;
-    if (!liveRecord)
-        liveRecord = trecdata::Create(20, 15, 120, 0, 10);
-    // The record about to be replaced by one built from the apparatus's block; a record with
-    // unsaved measurements is kept as it is (see receiveConfig).
-    if (!liveRecord->modified.load())
-        onUi([this] { liveRecord->offsetEnabled = false; });
+    // The live record is made and changed only on the user-interface thread. The record about to
+    // be replaced by one built from the apparatus's block loses its offset; one with unsaved
+    // measurements is kept as it is (see receiveConfig).
+    onUi([this] {
+        if (!liveRecord)
+            liveRecord = trecdata::Create(20, 15, 120, 0, 10);
+        if (!liveRecord->modified.load())
+            liveRecord->offsetEnabled = false;
+    });
     const std::int64_t now = clock_.nowMs();
     safetyDeadline = now + kSafetyIntervalMs;
     hvOffDeadline = now + kHvOffIntervalMs;
@@ -157,7 +162,7 @@ void TRS::endOfRun() {
 
 void TRS::readDeviceSettings() {
     config.countingTime = static_cast<std::uint16_t>(
-        std::clamp(settings_.readInt(deviceSection, QStringLiteral("TRATE"), 50), 0, 0xFFFF));
+        std::clamp(settings_.readInt(deviceSection, QStringLiteral("TRATE"), 50), 0, kMaxCountingTime));
     config.angularStep = static_cast<std::uint16_t>(
         std::clamp(settings_.readInt(deviceSection, QStringLiteral("ARATE"), 1), 0, 0xFFFF));
     config.hvSetting = static_cast<std::uint8_t>(

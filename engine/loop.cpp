@@ -110,7 +110,7 @@ void TRS::passConnected() {
     if (!replyStep())
         return;
     // Cleared before the calls, so a rebuild asked for while they run is not lost.
-    if (rebuildLiveRecord.exchange(false)) {
+    if (rebuildPending_.exchange(false)) {
         post(RoutineId::replaceLiveRecord);
         post(RoutineId::showLiveEntry);
         post(RoutineId::updateControlEnabling);

@@ -7,6 +7,8 @@
 #include "device/protocol.h"
 #include "device/replies.h"
 
+#include <algorithm>
+
 namespace engine {
 
 void TRS::dispatchReply(std::uint8_t tag) {
@@ -108,6 +110,10 @@ void TRS::acknowledge() {
 void TRS::receiveConfig(const zavo::DeviceConfig& block) {
     config = block;
     config.radiatorSelection = 0;
+    // A block may hold any counting time; the scan gate carries it in hundredths as a 16-bit word,
+    // so it is kept within what the windows offer.
+    config.countingTime =
+        static_cast<std::uint16_t>(std::clamp<int>(config.countingTime, 0, kMaxCountingTime));
     scanStart.store(config.armMin);
     scanEnd.store(config.armMax);
     // A live record that holds unsaved measurements (a scan cut short by a lost link) is kept:
@@ -120,7 +126,7 @@ void TRS::receiveConfig(const zavo::DeviceConfig& block) {
         if (keepLiveRecord)
             post(RoutineId::refreshScanStatus);
         else
-            rebuildLiveRecord.store(true);
+            rebuildLiveRecord();
         post(RoutineId::refreshSettingControls);
         return;
     }
@@ -129,7 +135,7 @@ void TRS::receiveConfig(const zavo::DeviceConfig& block) {
     config.applyInvalidBlockDefaults();
     requestSet.add(applyOffset);
     if (!keepLiveRecord)
-        rebuildLiveRecord.store(true);
+        rebuildLiveRecord();
     scanStart.store(300);
     scanEnd.store(2400);
     config.hvSetting = 0;

@@ -11,6 +11,8 @@
 #include "device/protocol.h"
 #include "device/replies.h"
 
+#include <algorithm>
+
 namespace engine {
 namespace {
 
@@ -225,19 +227,27 @@ void TRS::scanStep(double rate) {
             if (plotDirtyFrom == -1)
                 plotDirtyFrom = x;
             plotDirtyTo = x;
+            if (dirtyCellFirst_ > dirtyCellLast_) {
+                dirtyCellFirst_ = t;
+                dirtyCellLast_ = t;
+            } else {
+                dirtyCellFirst_ = std::min(dirtyCellFirst_, t);
+                dirtyCellLast_ = std::max(dirtyCellLast_, t);
+            }
         }
     }
     displayDirty = true;
 }
 
+// The apparatus halted on its own. A scan that was to follow a calibration is forgotten with the
+// calibration: left waiting, it would start with the next calibration the user asks for.
 void TRS::haltNotice() {
     enqueue(zavo::cmdStop);
     calibrating = false;
-    if (!calibrateThenScan.load()) {
-        enqueue(zavo::cmdIdleGate);
-        scanState.store(scanIdle);
-        post(RoutineId::refreshScanStatus);
-    }
+    calibrateThenScan.store(false);
+    enqueue(zavo::cmdIdleGate);
+    scanState.store(scanIdle);
+    post(RoutineId::refreshScanStatus);
 }
 
 } // namespace engine

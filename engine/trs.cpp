@@ -53,7 +53,10 @@ TRS::~TRS() {
 void TRS::start() {
     if (thread_)
         return;
-    thread_.reset(QThread::create([this] { run(); }));
+    thread_.reset(QThread::create([this] {
+        run();
+        runEnded_.store(true, std::memory_order_release);
+    }));
     thread_->setObjectName(QStringLiteral("acquisition"));
     thread_->start();
 }
@@ -67,7 +70,12 @@ void TRS::terminate() {
 bool TRS::waitFor(std::chrono::milliseconds timeout) {
     if (!thread_)
         return true;
-    return thread_->wait(QDeadlineTimer(timeout));
+    if (!thread_->wait(QDeadlineTimer(timeout)))
+        return false;
+    // QThread's own wait synchronises through Qt's mutexes, which ThreadSanitizer cannot see; this
+    // acquire pairs with the release at the end of the run, so what the run wrote is visibly
+    // complete to whoever waited for it.
+    return runEnded_.load(std::memory_order_acquire);
 }
 
 bool TRS::running() const {

@@ -3,14 +3,14 @@
 // It finds and opens the apparatus, performs the handshake, keeps the command queue, reads every
 // reply, keeps the live read-outs, runs scans and arm operations, writes the periodic safety copy
 // of the live scan and switches the detector high voltage off after a long idle time. Windows never
-// touch the device: they write a request value, then add the request to `pendingRequests`
-// (post()); the thread takes the set over in a synchronised call and reports every change back
-// through the routines of WindowUpdates, each run on the user-interface thread while the worker
-// waits.
+// touch the device: they call one of the typed request calls below, which writes the request's
+// value and then adds the request to `pendingRequests`; the thread takes the set over in a
+// synchronised call and reports every change back through the routines of WindowUpdates, each run
+// on the user-interface thread while the worker waits.
 //
 // Who touches what:
-// - Request values, `pendingRequests`, `moveTarget`, `calibrateThenScan` and `rebuildLiveRecord` are
-//   written by the windows at any time: atomics.
+// - Request values, `pendingRequests`, `moveTarget`, `calibrateThenScan` and the rebuild flag are
+//   written by the typed request calls at any time: atomics, private to the thread object.
 // - The read-outs the windows look at from their own handlers (`armAngle`, `scanState`,
 //   `scanStart`, `scanEnd`, the link flags, `hvIsOn`, `speakerIsOn`) are atomics written by the
 //   worker; the configuration block and the rest of the loop state are published once per pass
@@ -25,6 +25,8 @@
 
 #include "engine/clock.h"
 #include "engine/commandqueue.h"
+#include "engine/estimate.h"
+#include "engine/plotchange.h"
 #include "engine/profilefile.h"
 #include "engine/requests.h"
 #include "engine/uiexecutor.h"
@@ -59,6 +61,11 @@ enum ScanState : int {
     scanMovingArm = 5,
     scanUnconditionalPaused = 6,
 };
+
+// The longest counting time per scan step, tenths of a second: the most the windows offer. The
+// apparatus's gate takes the time in hundredths as a 16-bit word, so nothing above this may reach
+// it.
+inline constexpr int kMaxCountingTime = 3000;
 
 // What the thread is built on. Only `executor` and `windows` are required.
 struct TrsEnvironment {
@@ -118,9 +125,45 @@ public:
     bool running() const;
     bool terminated() const { return terminated_.load(); }
 
-    // ---- Operations for the windows (user-interface thread) ----
-    // Posts a request: write its value field first, then call this.
-    void post(int request) { pendingRequests.add(request); }
+    // ---- Requests of the windows (user-interface thread) ----
+    // Each call writes the request's value first and then adds the request's number to
+    // `pendingRequests`, so the worker never takes a request over without its value.
+    void requestCountingTime(int tenths);        // setCountingTime; kept within 0..kMaxCountingTime
+    void requestScalarTime(int hundredths);      // setScalarTime
+    void requestAngularStep(int units);          // setAngularStep: 1, 2, 4 or 10 angle units
+    void requestDetectorHv(int units);           // setDetectorHv: 5 V units
+    void requestHvLimit(int units);              // setHvLimit: 5 V units
+    void requestHvLimitEnabled(bool on);         // setHvLimitEnabled
+    void requestArmMin(int steps);               // setArmMin (device form)
+    void requestArmMax(int steps);               // setArmMax (device form)
+    void requestArmRange(int min, int max);      // both ends of the arm's range
+    void requestArmPosition(int steps);          // setArmPosition: where the arm stands (device form)
+    void requestOffset(int steps);               // applyOffset: the new angle offset
+    void requestOffsetEnabled(bool on);          // setOffset: offset correction on or off
+    void requestMoveArm(int target);             // moveArm: target in effective form
+    void requestRangeMode(int mode);             // setRange: 0 automatic, else full-scale index + 1
+    void requestRadiator(int selection);         // setRadiator
+    void requestFilter(int selection);           // setFilter
+    void requestDetectorPosition(int selection); // setDetectorPosition
+    void requestFilterThickness(double mm);      // setFilterThickness
+    // setAutoCoarse; a scan still waiting for a calibration is forgotten.
+    void requestAutoCoarse(bool on);
+    // The scan button: a fresh live record, then startScan, or calibrateAndScan when
+    // `calibrateFirst` (the automatic coarse calibration is on).
+    void requestScan(bool calibrateFirst);
+    void requestCoarseCalibration();
+    void requestPause(bool paused); // pauseScan, or resumeScan when released
+    void requestStop();
+    void requestHv(bool on);      // hvOn / hvOff
+    void requestSpeaker(bool on); // speakerOn / speakerOff
+    void requestScalarAcquire();
+    void requestAbortAcquire();
+    // The main window closes: wait until `shutDown` has left `pendingRequests`, then terminate().
+    void requestShutDown();
+    // The next pass replaces the live record with a fresh one built from the configuration.
+    void rebuildLiveRecord() { rebuildPending_.store(true); }
+
+    // ---- Other operations for the windows (user-interface thread) ----
     // The live record's regions become the stored regions of the configuration (they travel with
     // the block to the apparatus and into the next live record). Taken over at the next pass.
     void copyRegionsToThread();
@@ -137,11 +180,12 @@ public:
     QString scanStatusText() const;
     // Label of the live record's entry in the record list: "Live at 0.05/1.0  [deg/sec]".
     QString liveEntryLabel() const;
-    // The live record's cells that the plot range `plotDirtyFrom`..`plotDirtyTo` covers (first,
-    // last), clipped to the current region; first > last when there is none.
-    std::pair<int, int> dirtyCells() const;
-    // The highest value among dirtyCells(), or -1: from it the automatic full scale grows.
-    double highestDirtyValue() const;
+    // Inside refreshReadouts: what the points measured since the last refresh change in the plot
+    // (the automatic full scale has already grown from them). The engine forgets them after the
+    // routine.
+    const PlotChange& plotChange() const { return plotChange_; }
+    // Inside refreshScanStatus: what the remaining-time read-out shows in the present state.
+    RemainingShown remainingShown() const;
 
     // ---- Link and display state ----
     std::atomic<bool> connected{false};
@@ -165,16 +209,13 @@ public:
 
     // ---- Scan state ----
     std::unique_ptr<trecdata> liveRecord;
-    std::atomic<bool> rebuildLiveRecord{false}; // setting it is the operation of the same name
     std::atomic<int> scanState{scanIdle};
     int scanRegion = -1;
     std::atomic<int> scanStart{-1}; // device steps, without offset
     std::atomic<int> scanEnd{-1};
     bool adjusting = false;
     int alignTarget = 0;
-    std::atomic<int> moveTarget{0}; // effective form
     bool calibrating = false;
-    std::atomic<bool> calibrateThenScan{false};
     int plotDirtyFrom = -1;
     int plotDirtyTo = -1;
     QString remainingText;
@@ -187,6 +228,19 @@ public:
     // ---- Requests ----
     RequestSet requestSet;
     PendingRequests pendingRequests;
+    // Where the safety copy goes.
+    QString safetyCopyPath() const;
+    const QString& settingsPath() const { return settings_.path(); }
+    // The folder beside the executable when it is writable, else the user's data folder.
+    static QString defaultSafetyCopyDir();
+
+private:
+    friend struct TrsTestAccess; // tests only: reads the request values
+
+    using RecordEdit = std::function<void(trecdata&)>;
+
+    // ---- Request values: written by the typed request calls, read by the worker ----
+    void postRequest(int request) { pendingRequests.add(request); }
     std::atomic<std::int16_t> countingTimeRequest{0};    // tenths of a second
     std::atomic<std::int32_t> scalarCountTimeRequest{0}; // hundredths of a second
     std::atomic<std::int32_t> armPositionRequest{0};
@@ -205,14 +259,9 @@ public:
     std::atomic<std::uint8_t> autoCoarseRequest{0};
     std::atomic<std::uint8_t> offsetEnabledRequest{0};
 
-    // Where the safety copy goes.
-    QString safetyCopyPath() const;
-    const QString& settingsPath() const { return settings_.path(); }
-    // The folder beside the executable when it is writable, else the user's data folder.
-    static QString defaultSafetyCopyDir();
-
-private:
-    using RecordEdit = std::function<void(trecdata&)>;
+    std::atomic<int> moveTarget{0}; // effective form; written by requestMoveArm and the thread
+    std::atomic<bool> calibrateThenScan{false};
+    std::atomic<bool> rebuildPending_{false};
 
     // A cached copy of the live record's fields that the worker reads, refreshed on the
     // user-interface thread at the end of every synchronised call.
@@ -292,6 +341,9 @@ private:
     void refreshRecordView();
     void computeEstimate();
     void applyPendingRegions();
+    void preparePlotChange();
+    void forgetPlotChange();
+    void assertOnUiThread() const;
 
     // ---- environment ----
     UiExecutor& executor_;
@@ -304,6 +356,7 @@ private:
     QString safetyCopyDir_;
     std::unique_ptr<QThread> thread_;
     std::atomic<bool> terminated_{false};
+    std::atomic<bool> runEnded_{false};
 
     // ---- loop state (worker only) ----
     CommandQueue commandQueue;
@@ -316,6 +369,11 @@ private:
     std::int64_t safetyDeadline = 0;
     std::int64_t hvOffDeadline = 0;
     RecordView recordView_;
+    // Record cells measured since the last read-out refresh (first > last: none), and what they
+    // change in the plot (worked out on the user-interface thread).
+    int dirtyCellFirst_ = 0;
+    int dirtyCellLast_ = -1;
+    PlotChange plotChange_;
     std::uint64_t passes_ = 0;
     std::uint64_t linkLosses_ = 0;
     std::uint64_t safetyCopies_ = 0;

@@ -6,9 +6,17 @@
 
 #include "records/real48.h"
 
+#include <QtGlobal>
+
 #include <algorithm>
 
 namespace engine {
+
+// Windows may only be touched on the user-interface thread; a routine run anywhere else is a
+// fault of whoever set up the executor (Debug and sanitizer builds stop on it).
+void TRS::assertOnUiThread() const {
+    Q_ASSERT_X(executor_.onUiThread(), "engine::TRS", "window routine outside the user-interface thread");
+}
 
 bool TRS::post(RoutineId routine, const RecordEdit& edit) {
     return executor_.call([&] {
@@ -21,15 +29,19 @@ bool TRS::post(RoutineId routine, const RecordEdit& edit) {
 
 bool TRS::onUi(const std::function<void()>& work) {
     return executor_.call([&] {
+        assertOnUiThread();
         work();
         refreshRecordView();
     });
 }
 
 void TRS::runRoutine(RoutineId routine) {
+    assertOnUiThread();
     switch (routine) {
     case RoutineId::refreshReadouts:
+        preparePlotChange();
         windows_.refreshReadouts(*this);
+        forgetPlotChange();
         break;
     case RoutineId::updateControlEnabling:
         windows_.updateControlEnabling(*this);
@@ -91,6 +103,7 @@ void TRS::runRoutine(RoutineId routine) {
 
 void TRS::replaceLiveRecordNow() {
     windows_.releaseLiveRecord(*this);
+    forgetPlotChange(); // the cells measured belong to the record that goes
     applyPendingRegions();
     auto record = trecdata::Create(config.angularStep, scanStart.load(), scanEnd.load(), config.offset,
                                    config.countingTime);
@@ -220,30 +233,35 @@ QString TRS::liveEntryLabel() const {
            QStringLiteral(" [deg/sec]");
 }
 
-std::pair<int, int> TRS::dirtyCells() const {
-    if (plotDirtyFrom == -1 || !liveRecord)
-        return {0, -1};
-    const int eo = effectiveOffset();
-    // The plot range carries the offset twice (see scanStep); the cell index once less.
-    const int base = liveRecord->ViewFirstCell() - (scanStart.load() + eo);
-    std::int32_t from = 0;
-    std::int32_t to = 0;
-    if (!liveRecord->GetRegion(liveRecord->currentRegion, from, to))
-        return {0, -1};
-    const int first = std::max(plotDirtyFrom + base - eo, base);
-    const int last = std::min(plotDirtyTo + base - eo, base + (to - from));
-    return {first, last};
+RemainingShown TRS::remainingShown() const {
+    return engine::remainingShown(scanState.load(), adjusting, calibrating);
 }
 
-double TRS::highestDirtyValue() const {
-    double highest = -1;
-    const auto [first, last] = dirtyCells();
-    for (int i = first; i <= last; ++i) {
-        const trecdata::Cell cell = liveRecord->ReadCell(i);
-        if (cell.valid)
-            highest = std::max(highest, cell.value);
+// The strip to draw and the growth of the automatic full scale, from the cells measured since the
+// last refresh. The full scale grows whether or not a window shows the live record, so it is the
+// same for every receiver and holds when the record is shown again.
+void TRS::preparePlotChange() {
+    plotChange_ = {};
+    if (plotDirtyFrom == -1 || !liveRecord)
+        return;
+    trecdata& live = *liveRecord;
+    plotChange_.newPoints = true;
+    const int shift = live.ViewPhase() + effectiveOffset();
+    plotChange_.stripFrom = plotDirtyFrom - shift;
+    plotChange_.stripTo = plotDirtyTo - shift;
+    const int grown = grownFullScaleIndex(live, dirtyCellFirst_, dirtyCellLast_);
+    if (grown >= 0) {
+        live.rangeIndex = static_cast<std::uint8_t>(grown);
+        plotChange_.fullScaleRaised = true;
     }
-    return highest;
+}
+
+// After the refresh the changed-plot range starts afresh.
+void TRS::forgetPlotChange() {
+    plotDirtyFrom = -1;
+    dirtyCellFirst_ = 0;
+    dirtyCellLast_ = -1;
+    plotChange_ = {};
 }
 
 } // namespace engine

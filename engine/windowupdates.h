@@ -12,9 +12,12 @@
 //   is already made;
 // - mergePendingRequests: the pending requests have already joined `requestSet`;
 // - refreshSettingControls: afterwards the four read-out texts are cleared.
-// refreshReadouts is posted while `displayDirty` is set; the loop clears `displayDirty` after the
-// call. Drawing from `plotDirtyFrom`..`plotDirtyTo` and then setting `plotDirtyFrom` to -1 is the
-// routine's job (dirtyCells() and highestDirtyValue() help with the automatic range).
+// - refreshReadouts: the engine has worked out what the new points change in the plot
+//   (TRS::plotChange(): the strip to draw, the automatic full scale already grown); afterwards it
+//   forgets the changed-plot range (`plotDirtyFrom` := -1). It is posted while `displayDirty` is
+//   set; the loop clears `displayDirty` after the call;
+// - refreshScanStatus: TRS::remainingShown() tells what the remaining-time read-out shows.
+// Every routine runs on the user-interface thread; Debug builds assert it.
 #pragma once
 
 namespace engine {

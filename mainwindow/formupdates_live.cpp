@@ -65,23 +65,11 @@ void FormUpdates::refreshReadouts(engine::TRS& thread) {
     if (scalar)
         setTextIfChanged(scalar->CI, thread.currentText);
 
-    if (liveDisplayed(thread) && thread.plotDirtyFrom != -1) {
-        trecdata& live = *thread.liveRecord;
-        const int phase = live.ViewPhase();
-        // The automatic full scale grows with the values just measured; it never shrinks during a scan.
-        if (live.rangeMode == 0) {
-            const double highest = thread.highestDirtyValue();
-            if (highest != -1) {
-                const int index = records::fullScaleIndex(highest);
-                if (index > live.rangeIndex) {
-                    live.rangeIndex = static_cast<std::uint8_t>(index);
-                    form_.rangeChange(false);
-                }
-            }
-        }
-        const int shift = phase + thread.effectiveOffset();
-        form_.plot->drawCurveStrip(thread.plotDirtyFrom - shift, thread.plotDirtyTo - shift);
-        thread.plotDirtyFrom = -1;
+    // The engine has grown the automatic full scale from the new points and forgets them afterwards.
+    if (const engine::PlotChange& change = thread.plotChange(); change.newPoints && liveDisplayed(thread)) {
+        if (change.fullScaleRaised)
+            form_.rangeChange(false);
+        form_.plot->drawCurveStrip(change.stripFrom, change.stripTo);
     }
 
     if (!thread.shuttingDown.load() && !thread.requestSet.contains(engine::shutDown)) {

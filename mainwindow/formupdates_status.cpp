@@ -23,13 +23,12 @@
 
 namespace {
 
-// How a scan state sets the controls. `link`: enabled exactly while the handshake is complete.
+// How a scan state sets the controls. `link`: enabled exactly while the handshake is complete. What
+// the remaining-time read-out `tl` shows is the engine's rule (TRS::remainingShown()).
 enum class Enable { off, on, link, unchanged };
-enum class Remaining { unchanged, cleared, estimate };
 enum class Arrows { off, link, held };
 
 struct StatusRow {
-    Remaining tl;
     Enable rec;
     Enable recAllUp; // on: the user may release it; unchanged: leave as it is
     bool recDown;
@@ -42,19 +41,19 @@ struct StatusRow {
 };
 
 using E = Enable;
-constexpr StatusRow kAdjusting = {Remaining::unchanged, E::off, E::off,      true, E::off, false, E::on,
-                                  Arrows::off,          false,  E::unchanged};
-constexpr StatusRow kCalibrating = {Remaining::cleared, E::off, E::off,      true, E::off, false, E::on,
-                                    Arrows::off,        false,  E::unchanged};
+constexpr StatusRow kAdjusting = {E::off, E::off,      true,  E::off,      false,
+                                  E::on,  Arrows::off, false, E::unchanged};
+constexpr StatusRow kCalibrating = {E::off, E::off,      true,  E::off,      false,
+                                    E::on,  Arrows::off, false, E::unchanged};
 // Indexed by scan state 0..6.
 constexpr std::array<StatusRow, 7> kStates = {{
-    {Remaining::estimate, E::link, E::on, false, E::link, false, E::off, Arrows::link, true, E::off},
-    {Remaining::unchanged, E::on, E::off, true, E::on, false, E::on, Arrows::off, false, E::on},
-    {Remaining::unchanged, E::link, E::on, false, E::on, true, E::on, Arrows::off, false, E::on},
-    {Remaining::unchanged, E::link, E::off, true, E::off, false, E::on, Arrows::off, false, E::on},
-    {Remaining::estimate, E::link, E::off, true, E::link, false, E::on, Arrows::off, false, E::on},
-    {Remaining::cleared, E::off, E::unchanged, false, E::off, false, E::off, Arrows::held, false, E::on},
-    {Remaining::estimate, E::off, E::off, false, E::link, true, E::on, Arrows::off, false, E::off},
+    {E::link, E::on, false, E::link, false, E::off, Arrows::link, true, E::off},
+    {E::on, E::off, true, E::on, false, E::on, Arrows::off, false, E::on},
+    {E::link, E::on, false, E::on, true, E::on, Arrows::off, false, E::on},
+    {E::link, E::off, true, E::off, false, E::on, Arrows::off, false, E::on},
+    {E::link, E::off, true, E::link, false, E::on, Arrows::off, false, E::on},
+    {E::off, E::unchanged, false, E::off, false, E::off, Arrows::held, false, E::on},
+    {E::off, E::off, false, E::link, true, E::on, Arrows::off, false, E::off},
 }};
 
 void setEnabled(std::initializer_list<QWidget*> controls, bool enabled) {
@@ -86,10 +85,16 @@ void FormUpdates::refreshScanStatus(engine::TRS& thread) {
         return;
     const bool link = thread.linkReady.load();
 
-    if (row->tl == Remaining::cleared)
+    switch (thread.remainingShown()) {
+    case engine::RemainingShown::cleared:
         form_.tl->clear();
-    else if (row->tl == Remaining::estimate)
+        break;
+    case engine::RemainingShown::estimate:
         form_.tl->setText(thread.remainingText);
+        break;
+    case engine::RemainingShown::unchanged:
+        break;
+    }
 
     form_.rec->setEnabled(enabled(row->rec, link));
     if (row->recAllUp != Enable::unchanged)

@@ -199,7 +199,6 @@ private:
     void FormShow();
     void FormDestroy();
 
-    void post(int request);
     void colourOffsetLabel();
     void repaintPlot();
     // The arm as the arm buttons see it (angle units), when the thread exists.

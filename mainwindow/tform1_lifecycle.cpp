@@ -75,7 +75,7 @@ void TForm1::FormCreate(const Form1Options& options) {
     environment.settingsPath = settingsPath_;
     environment.safetyCopyDir = options.safetyCopyDir;
     thread_ = std::make_unique<engine::TRS>(environment);
-    thread_->rebuildLiveRecord.store(true);
+    thread_->rebuildLiveRecord();
     QThread::yieldCurrentThread();
 
     lista->setCurrentIndex(0);
@@ -117,7 +117,8 @@ void TForm1::FormShow() {
 void TForm1::closeEvent(QCloseEvent* event) {
     if (!shutdownPosted_) {
         showRecord(nullptr);
-        post(engine::shutDown);
+        if (thread_)
+            thread_->requestShutDown();
         shutdownPosted_ = true;
         // The thread takes the request over inside a synchronised call, which only runs while this
         // thread serves them. The wait is bounded: while it aligns a scan start the thread takes no

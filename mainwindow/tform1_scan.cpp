@@ -10,11 +10,6 @@
 #include <QLabel>
 #include <QMessageBox>
 
-void TForm1::post(int request) {
-    if (thread_)
-        thread_->post(request);
-}
-
 std::optional<console::Arm> TForm1::armState() const {
     if (!thread_)
         return std::nullopt;
@@ -31,16 +26,14 @@ void TForm1::moveArmBy(std::optional<int> (*rule)(const console::Arm&)) {
     const std::optional<console::Arm> arm = armState();
     if (!arm)
         return;
-    if (const std::optional<int> target = rule(*arm)) {
-        thread_->moveTarget.store(*target);
-        post(engine::moveArm);
-    }
+    if (const std::optional<int> target = rule(*arm))
+        thread_->requestMoveArm(*target);
 }
 
 void TForm1::endHold(bool (*stops)(const console::Arm&), SpeedButton* button) {
     const std::optional<console::Arm> arm = armState();
     if (arm && stops(*arm))
-        post(engine::stop);
+        thread_->requestStop();
     button->setEnabled(false);
 }
 
@@ -64,33 +57,32 @@ void TForm1::recClick() {
     }
     if (!thread_)
         return;
-    thread_->rebuildLiveRecord.store(true);
     sfrq->setEnabled(true);
-    if (rec->isChecked()) {
-        if (thread_->configSnapshot().autoCoarseCalibration != 0) {
-            post(engine::calibrateAndScan);
-        } else {
-            thread_->calibrateThenScan.store(false);
-            post(engine::startScan);
-        }
-    }
+    if (rec->isChecked())
+        thread_->requestScan(thread_->configSnapshot().autoCoarseCalibration != 0);
+    else
+        thread_->rebuildLiveRecord();
     scanActive = true;
 }
 
 void TForm1::_pauseClick() {
-    post(_pause->isChecked() ? engine::pauseScan : engine::resumeScan);
+    if (thread_)
+        thread_->requestPause(_pause->isChecked());
 }
 
 void TForm1::_stopClick() {
-    post(engine::stop);
+    if (thread_)
+        thread_->requestStop();
 }
 
 void TForm1::HVClick() {
-    post(HV->isChecked() ? engine::hvOn : engine::hvOff);
+    if (thread_)
+        thread_->requestHv(HV->isChecked());
 }
 
 void TForm1::speakerClick() {
-    post(speaker->isChecked() ? engine::speakerOn : engine::speakerOff);
+    if (thread_)
+        thread_->requestSpeaker(speaker->isChecked());
 }
 
 void TForm1::sleftClick() {

@@ -20,7 +20,7 @@
 namespace {
 
 constexpr int kMinCountingTenths = 1;
-constexpr int kMaxCountingTenths = 3000;
+constexpr int kMaxCountingTenths = engine::kMaxCountingTime;
 
 } // namespace
 
@@ -32,8 +32,7 @@ void TForm1::SpinButton3Click(int step, bool up) {
     if (!next || !thread_)
         return;
     sfrq->setText(QString::asprintf("%.1f ", *next / 10.0));
-    thread_->countingTimeRequest.store(static_cast<std::int16_t>(*next));
-    post(engine::setCountingTime);
+    thread_->requestCountingTime(*next);
 }
 
 std::optional<int> TForm1::shownDetectorVolts() const {
@@ -57,8 +56,7 @@ void TForm1::SpinButton5Click(int step, bool up) {
     HVctrl->setText(text);
     if (TForm13* scalar = appWindows().form13)
         scalar->HVctrl->setText(text);
-    thread_->hvRequest.store(*next / 5);
-    post(engine::setDetectorHv);
+    thread_->requestDetectorHv(*next / 5);
 }
 
 void TForm1::showLoweredDetectorVolts(int volts) {
@@ -73,9 +71,7 @@ void TForm1::stChange() {
     const int index = st->currentIndex();
     if (index < 0 || index >= static_cast<int>(console::kAngularSteps.size()) || !thread_)
         return;
-    thread_->angularStepRequest.store(
-        static_cast<std::int16_t>(console::kAngularSteps[static_cast<std::size_t>(index)]));
-    post(engine::setAngularStep);
+    thread_->requestAngularStep(console::kAngularSteps[static_cast<std::size_t>(index)]);
 }
 
 void TForm1::rangeChange(bool byUser) {
@@ -83,10 +79,8 @@ void TForm1::rangeChange(bool byUser) {
     if (displayedRecord_ && byUser && index >= 0)
         displayedRecord_->SetRangeMode(static_cast<std::uint8_t>(index));
     plot->resetVerticalZoom();
-    if (lista->currentIndex() == 0 && byUser && index >= 0 && thread_) {
-        thread_->rangeModeRequest.store(static_cast<std::uint8_t>(index));
-        post(engine::setRange);
-    }
+    if (lista->currentIndex() == 0 && byUser && index >= 0 && thread_)
+        thread_->requestRangeMode(index);
     repaintPlot();
 }
 
@@ -101,10 +95,8 @@ void TForm1::offsetonClick() {
     if (!displayedRecord_)
         return;
     const bool on = offseton->isChecked();
-    if (thread_ && displayedRecord_ == thread_->liveRecord.get()) {
-        thread_->offsetEnabledRequest.store(on ? 1 : 0);
-        post(engine::setOffset);
-    }
+    if (thread_ && displayedRecord_ == thread_->liveRecord.get())
+        thread_->requestOffsetEnabled(on);
     colourOffsetLabel();
     displayedRecord_->offsetEnabled = on;
     repaintPlot();

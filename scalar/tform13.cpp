@@ -149,5 +149,5 @@ int TForm13::addResultRow(double rate, int tubeCurrent) {
 
 void TForm13::HVClick() {
     if (acquisitionThread)
-        acquisitionThread->post(HV->isChecked() ? engine::hvOn : engine::hvOff);
+        acquisitionThread->requestHv(HV->isChecked());
 }

@@ -77,7 +77,7 @@ void TForm12::SpeedButton1Click() {
     if (!acquisitionThread)
         return;
     if (!SpeedButton1->isChecked()) {
-        acquisitionThread->post(engine::stop);
+        acquisitionThread->requestStop();
         return;
     }
     const std::optional<int> wanted = ui::readoutAngleUnits(angl->text());
@@ -86,13 +86,12 @@ void TForm12::SpeedButton1Click() {
         return;
     }
     const auto [lo, hi] = targetRange();
-    acquisitionThread->moveTarget.store(std::min(std::max(*wanted, lo), hi));
-    acquisitionThread->post(engine::moveArm);
+    acquisitionThread->requestMoveArm(std::min(std::max(*wanted, lo), hi));
 }
 
 void TForm12::BitBtn1Click() {
     if (SpeedButton1->isChecked() && acquisitionThread)
-        acquisitionThread->post(engine::stop);
+        acquisitionThread->requestStop();
     done(ui::mrOk);
 }
 

@@ -199,8 +199,7 @@ void TForm4::prepare(const trecdata* displayed) {
 void TForm4::postOffset(int offset) {
     if (!acquisitionThread)
         return;
-    acquisitionThread->offsetRequest.store(offset);
-    acquisitionThread->post(engine::applyOffset);
+    acquisitionThread->requestOffset(offset);
     if (hooks.offsetApplied)
         hooks.offsetApplied(offset);
 }
@@ -222,8 +221,7 @@ void TForm4::BitBtn3Click() {
     const std::optional<int> position = ui::readoutAngleUnits(Newarmpos->text());
     if (!acquisitionThread || !position)
         return;
-    acquisitionThread->armPositionRequest.store(*position);
-    acquisitionThread->post(engine::setArmPosition);
+    acquisitionThread->requestArmPosition(*position);
 }
 
 void TForm4::BitBtn5Click() {
@@ -231,15 +229,12 @@ void TForm4::BitBtn5Click() {
     const std::optional<int> high = ui::readoutAngleUnits(hiangl->text());
     if (!acquisitionThread || !low || !high)
         return;
-    acquisitionThread->armMinRequest.store(*low);
-    acquisitionThread->armMaxRequest.store(*high);
-    acquisitionThread->post(engine::setArmMin);
-    acquisitionThread->post(engine::setArmMax);
+    acquisitionThread->requestArmRange(*low, *high);
 }
 
 void TForm4::BitBtn9Click() {
     if (acquisitionThread)
-        acquisitionThread->post(engine::coarseCalibration);
+        acquisitionThread->requestCoarseCalibration();
 }
 
 std::optional<int> TForm4::limitVolts() const {
@@ -257,10 +252,8 @@ void TForm4::lowerDetectorHv(int limit) {
         return;
     if (hooks.showDetectorVolts)
         hooks.showDetectorVolts(limit);
-    if (acquisitionThread) {
-        acquisitionThread->hvRequest.store(limit / 5);
-        acquisitionThread->post(engine::setDetectorHv);
-    }
+    if (acquisitionThread)
+        acquisitionThread->requestDetectorHv(limit / 5);
 }
 
 void TForm4::SpinButton14Click(int step, bool up) {
@@ -271,10 +264,8 @@ void TForm4::SpinButton14Click(int step, bool up) {
     if (!next)
         return;
     HVctrl->setText(QString::number(*next) + QLatin1Char(' '));
-    if (acquisitionThread) {
-        acquisitionThread->hvLimitRequest.store(*next / 5);
-        acquisitionThread->post(engine::setHvLimit);
-    }
+    if (acquisitionThread)
+        acquisitionThread->requestHvLimit(*next / 5);
     if (!up)
         lowerDetectorHv(*next);
 }
@@ -282,10 +273,8 @@ void TForm4::SpinButton14Click(int step, bool up) {
 void TForm4::hvlonClick() {
     if (const std::optional<int> limit = limitVolts())
         lowerDetectorHv(*limit);
-    if (acquisitionThread) {
-        acquisitionThread->hvLimitEnabledRequest.store(hvlon->isChecked() ? 1 : 0);
-        acquisitionThread->post(engine::setHvLimitEnabled);
-    }
+    if (acquisitionThread)
+        acquisitionThread->requestHvLimitEnabled(hvlon->isChecked());
 }
 
 void TForm4::shintsClick() {
@@ -296,7 +285,5 @@ void TForm4::shintsClick() {
 void TForm4::acoarsesClick() {
     if (!acquisitionThread)
         return;
-    acquisitionThread->autoCoarseRequest.store(acoarses->isChecked() ? 1 : 0);
-    acquisitionThread->post(engine::setAutoCoarse);
-    acquisitionThread->calibrateThenScan.store(false);
+    acquisitionThread->requestAutoCoarse(acoarses->isChecked());
 }

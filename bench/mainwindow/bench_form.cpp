@@ -35,10 +35,8 @@ void BM_ScanStepsThroughTheWindows(benchmark::State& state) {
         return;
     }
     // Every step of the whole range, counted for no time.
-    thread.countingTimeRequest.store(0);
-    thread.post(engine::setCountingTime);
-    thread.angularStepRequest.store(1);
-    thread.post(engine::setAngularStep);
+    thread.requestCountingTime(0);
+    thread.requestAngularStep(1);
     if (!session.waitUntil(
             [&] {
                 const zavo::DeviceConfig config = thread.configSnapshot();

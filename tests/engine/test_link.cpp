@@ -84,6 +84,19 @@ TEST_F(SimFixture, BlankConfigurationIsResetToTheDefaultsOnBothSides) {
     EXPECT_GE(updates.count(RoutineId::refreshSettingControls), 2u);
 }
 
+TEST_F(SimFixture, CountingTimeOfTheBlockBeyondTheWindowsLimitIsCappedBeforeTheGate) {
+    // 700 s a step: in hundredths it would wrap the gate's 16-bit word to 4464.
+    apparatusOptions.firmware.memory[10] = 7000 & 0xFF;
+    apparatusOptions.firmware.memory[11] = 7000 >> 8;
+    connect();
+    EXPECT_EQ(thread->configSnapshot().countingTime, engine::kMaxCountingTime);
+    engine::ScanPlan plan;
+    plan.regions = {{900, 910}}; // where the arm stands
+    ASSERT_TRUE(driver->startScan(plan, kWait));
+    EXPECT_TRUE(until([&] { return firmware([](sim::Firmware& f) { return f.gate() == 30000; }); }));
+    EXPECT_TRUE(driver->stopScan(kWait));
+}
+
 TEST_F(SimFixture, NoApparatusKeepsPollingAndShowsDisconnected) {
     apparatus = std::make_shared<sim::Apparatus>(apparatusOptions);
     apparatus->unplug();
@@ -97,7 +110,7 @@ TEST_F(SimFixture, NoApparatusKeepsPollingAndShowsDisconnected) {
 
 TEST_F(SimFixture, UnplugLosesTheLinkWritesTheSettingsAndReconnects) {
     connect();
-    driver->setCountingTime(7);
+    thread->requestCountingTime(7);
     ASSERT_TRUE(until([&] { return thread->configSnapshot().countingTime == 7; }));
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
     const auto losses = thread->status().linkLosses;
@@ -171,7 +184,7 @@ TEST_F(SimFixture, GarbledReplyLosesTheLinkAndReconnects) {
 
 TEST_F(SimFixture, EndOfRunSendsTheShutdownSequence) {
     connect();
-    driver->switchHv(true);
+    thread->requestHv(true);
     ASSERT_TRUE(until([&] { return thread->hvIsOn.load(); }));
     thread->terminate();
     ASSERT_TRUE(thread->waitFor(kWait));
@@ -200,7 +213,7 @@ TEST_F(SimFixture, ClosingWhileDisconnectedDropsTheShutdownRequest) {
     apparatus = std::make_shared<sim::Apparatus>(apparatusOptions);
     apparatus->unplug();
     startThread();
-    thread->post(engine::shutDown);
+    thread->requestShutDown();
     EXPECT_TRUE(until([&] { return !thread->pendingRequests.contains(engine::shutDown); }));
     EXPECT_FALSE(thread->shuttingDown.load());
 }
@@ -229,7 +242,7 @@ TEST(ClosingWithAnEventLoop, ShutDownIsTakenOverWhileTheWindowWaitsThenTheThread
         // The event loop alone serves the calls.
         ASSERT_TRUE(ui.waitUntil([&] { return thread.linkReady.load(); }, kWait));
         // What the main window does when it closes.
-        thread.post(engine::shutDown);
+        thread.requestShutDown();
         ASSERT_TRUE(ui.waitUntil([&] { return !thread.pendingRequests.contains(engine::shutDown); }, kWait));
         EXPECT_TRUE(ui.waitUntil([&] { return thread.shuttingDown.load(); }, kWait));
         thread.terminate();

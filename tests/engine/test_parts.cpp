@@ -1,11 +1,19 @@
-// The engine's building blocks on their own: request sets, the command ring, synchronised calls,
-// the settings file, the remaining-time estimate and the pauses.
+// The engine's building blocks on their own: request sets, the typed request calls, the command
+// ring, synchronised calls, the settings file, the remaining-time estimate and what it shows, the
+// growth of the automatic full scale and the pauses.
+#include "tests/engine/trsaccess.h"
+
 #include "engine/clock.h"
 #include "engine/commandqueue.h"
 #include "engine/estimate.h"
+#include "engine/headlessupdates.h"
+#include "engine/plotchange.h"
 #include "engine/profilefile.h"
 #include "engine/requests.h"
+#include "engine/trs.h"
 #include "engine/uiexecutor.h"
+
+#include "records/trecdata.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,7 +23,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <thread>
+#include <vector>
 
 using namespace engine;
 using namespace std::chrono_literals;
@@ -82,6 +92,141 @@ TEST(PendingRequests, TakeEmptiesTheSetAndKeepsEveryMemberAddedConcurrently) {
     adder.join();
     EXPECT_TRUE(pending.empty());
     EXPECT_EQ(taken.bits(), RequestSet::kMask);
+}
+
+// A thread object whose run never starts: the typed calls only write values and post numbers.
+TEST(TypedRequests, EachCallWritesItsValueThenPostsItsNumber) {
+    QTemporaryDir dir;
+    UiExecutor executor;
+    HeadlessUpdates updates;
+    TrsEnvironment env;
+    env.executor = &executor;
+    env.windows = &updates;
+    env.settingsPath = dir.filePath("rtg.ini");
+    env.safetyCopyDir = dir.path();
+    env.startSuspended = true;
+    TRS thread(env);
+
+    using Values = TrsTestAccess::Values;
+    struct Case {
+        const char* name;
+        std::function<void(TRS&)> call;
+        std::vector<int> posted;
+        std::function<bool(const Values&)> holds;
+    };
+    // Every value differs from the one before, so a call that writes nothing cannot pass.
+    const std::vector<Case> cases = {
+        {"counting time",
+         [](TRS& t) { t.requestCountingTime(25); },
+         {setCountingTime},
+         [](const Values& v) { return v.countingTime == 25; }},
+        {"counting time beyond the gate's word",
+         [](TRS& t) { t.requestCountingTime(7000); },
+         {setCountingTime},
+         [](const Values& v) { return v.countingTime == kMaxCountingTime; }},
+        {"scalar time",
+         [](TRS& t) { t.requestScalarTime(150); },
+         {setScalarTime},
+         [](const Values& v) { return v.scalarCountTime == 150; }},
+        {"angular step",
+         [](TRS& t) { t.requestAngularStep(4); },
+         {setAngularStep},
+         [](const Values& v) { return v.angularStep == 4; }},
+        {"detector HV",
+         [](TRS& t) { t.requestDetectorHv(111); },
+         {setDetectorHv},
+         [](const Values& v) { return v.hv == 111; }},
+        {"HV limit",
+         [](TRS& t) { t.requestHvLimit(130); },
+         {setHvLimit},
+         [](const Values& v) { return v.hvLimit == 130; }},
+        {"HV limit switch",
+         [](TRS& t) { t.requestHvLimitEnabled(true); },
+         {setHvLimitEnabled},
+         [](const Values& v) { return v.hvLimitEnabled == 1; }},
+        {"arm range",
+         [](TRS& t) { t.requestArmRange(300, 2200); },
+         {setArmMin, setArmMax},
+         [](const Values& v) { return v.armMin == 300 && v.armMax == 2200; }},
+        {"arm's upper end",
+         [](TRS& t) { t.requestArmMax(2395); },
+         {setArmMax},
+         [](const Values& v) { return v.armMax == 2395; }},
+        {"arm's lower end",
+         [](TRS& t) { t.requestArmMin(150); },
+         {setArmMin},
+         [](const Values& v) { return v.armMin == 150; }},
+        {"arm position",
+         [](TRS& t) { t.requestArmPosition(1000); },
+         {setArmPosition},
+         [](const Values& v) { return v.armPosition == 1000; }},
+        {"offset",
+         [](TRS& t) { t.requestOffset(-12); },
+         {applyOffset},
+         [](const Values& v) { return v.offset == -12; }},
+        {"offset switch",
+         [](TRS& t) { t.requestOffsetEnabled(true); },
+         {setOffset},
+         [](const Values& v) { return v.offsetEnabled == 1; }},
+        {"move target",
+         [](TRS& t) { t.requestMoveArm(1234); },
+         {moveArm},
+         [](const Values& v) { return v.moveTarget == 1234; }},
+        {"range",
+         [](TRS& t) { t.requestRangeMode(5); },
+         {setRange},
+         [](const Values& v) { return v.rangeMode == 5; }},
+        {"radiator",
+         [](TRS& t) { t.requestRadiator(3); },
+         {setRadiator},
+         [](const Values& v) { return v.radiator == 3; }},
+        {"filter",
+         [](TRS& t) { t.requestFilter(2); },
+         {setFilter},
+         [](const Values& v) { return v.filter == 2; }},
+        {"detector position",
+         [](TRS& t) { t.requestDetectorPosition(1); },
+         {setDetectorPosition},
+         [](const Values& v) { return v.detectorPosition == 1; }},
+        {"filter thickness",
+         [](TRS& t) { t.requestFilterThickness(0.25); },
+         {setFilterThickness},
+         [](const Values& v) { return v.filterThickness == 0.25; }},
+        {"automatic calibration",
+         [](TRS& t) { t.requestAutoCoarse(true); },
+         {setAutoCoarse},
+         [](const Values& v) { return v.autoCoarse == 1 && !v.calibrateThenScan; }},
+        {"scan",
+         [](TRS& t) { t.requestScan(false); },
+         {startScan},
+         [](const Values& v) { return v.rebuildPending && !v.calibrateThenScan; }},
+        {"scan after a calibration",
+         [](TRS& t) { t.requestScan(true); },
+         {calibrateAndScan},
+         [](const Values& v) { return v.rebuildPending; }},
+        {"calibration", [](TRS& t) { t.requestCoarseCalibration(); }, {coarseCalibration}, nullptr},
+        {"pause", [](TRS& t) { t.requestPause(true); }, {pauseScan}, nullptr},
+        {"resume", [](TRS& t) { t.requestPause(false); }, {resumeScan}, nullptr},
+        {"stop", [](TRS& t) { t.requestStop(); }, {stop}, nullptr},
+        {"HV on", [](TRS& t) { t.requestHv(true); }, {hvOn}, nullptr},
+        {"HV off", [](TRS& t) { t.requestHv(false); }, {hvOff}, nullptr},
+        {"speaker on", [](TRS& t) { t.requestSpeaker(true); }, {speakerOn}, nullptr},
+        {"speaker off", [](TRS& t) { t.requestSpeaker(false); }, {speakerOff}, nullptr},
+        {"scalar reading", [](TRS& t) { t.requestScalarAcquire(); }, {scalarAcquire}, nullptr},
+        {"abort of the reading", [](TRS& t) { t.requestAbortAcquire(); }, {abortAcquire}, nullptr},
+        {"shut down", [](TRS& t) { t.requestShutDown(); }, {shutDown}, nullptr},
+    };
+    for (const Case& c : cases) {
+        TrsTestAccess::forgetRebuild(thread);
+        c.call(thread);
+        RequestSet expected;
+        for (const int request : c.posted)
+            expected.add(request);
+        EXPECT_EQ(thread.pendingRequests.take(), expected) << c.name;
+        if (c.holds) {
+            EXPECT_TRUE(c.holds(TrsTestAccess::values(thread))) << c.name;
+        }
+    }
 }
 
 TEST(CommandQueue, RingYields47WhenEmptyAndWrapsAround) {
@@ -283,6 +428,68 @@ TEST(Estimate, RemainingTextShowsWholeMinutes) {
     EXPECT_EQ(remainingTimeText(0), "<1 min.");
     EXPECT_EQ(remainingTimeText(1), "1 min.");
     EXPECT_EQ(remainingTimeText(12), "12 min.");
+}
+
+TEST(Estimate, ShownInTheStatesThatCountTowardsAnEnd) {
+    using enum RemainingShown;
+    const RemainingShown byState[7] = {estimate, unchanged, unchanged, unchanged,
+                                       estimate, cleared,   estimate};
+    for (int state = 0; state < 7; ++state) {
+        EXPECT_EQ(remainingShown(state, false, false), byState[state]) << state;
+        // The alignment leaves the read-out alone, the calibration clears it, whatever the state.
+        EXPECT_EQ(remainingShown(state, true, false), unchanged) << state;
+        EXPECT_EQ(remainingShown(state, false, true), cleared) << state;
+    }
+}
+
+namespace {
+
+// A live record from 10 to 130 degrees (cell = angle - 200 without an offset), automatic range.
+std::unique_ptr<trecdata> liveLike(int offset, bool offsetOn) {
+    auto record = trecdata::Create(1, 200, 2600, offset, 10);
+    record->offsetEnabled = offsetOn;
+    record->SetRangeMode(0);
+    return record;
+}
+
+} // namespace
+
+TEST(FullScale, GrowsFromEveryCellOfTheShownRegionUpToItsEnd) {
+    auto record = liveLike(0, false);
+    record->AddRegion(407, 500); // 20.35 to 25.00 degrees, shown
+    record->SelectRegion(0);
+    ASSERT_EQ(record->rangeIndex, 0);
+    record->SetPoint(250, 150.0); // 22.50 degrees
+    EXPECT_EQ(grownFullScaleIndex(*record, 250, 250), 2);
+    record->rangeIndex = 2;
+    // 480 cps at 25.00 degrees, the region's last cell: full scale 500.
+    record->SetPoint(300, 480.0);
+    EXPECT_EQ(grownFullScaleIndex(*record, 250, 300), 3);
+    EXPECT_EQ(grownFullScaleIndex(*record, 300, 300), 3);
+    record->rangeIndex = 3;
+    // Cells beside the shown region do not count, nor does a lower rate: it never shrinks.
+    record->SetPoint(301, 4000.0);
+    record->SetPoint(206, 4000.0);
+    EXPECT_EQ(grownFullScaleIndex(*record, 301, 301), -1);
+    EXPECT_EQ(grownFullScaleIndex(*record, 206, 206), -1);
+    record->SetPoint(260, 20.0);
+    EXPECT_EQ(grownFullScaleIndex(*record, 260, 260), -1);
+    // Nothing measured, or a range the user chose: no growth.
+    EXPECT_EQ(grownFullScaleIndex(*record, 0, -1), -1);
+    record->SetPoint(280, 900.0);
+    record->SetRangeMode(5);
+    EXPECT_EQ(grownFullScaleIndex(*record, 280, 280), -1);
+}
+
+TEST(FullScale, WholeRecordWithTheOffsetOnGrowsUpToItsLastCell) {
+    // Offset half a degree: the record shows 10.50 to 130.50 degrees, its last cell is 2400.
+    auto record = liveLike(10, true);
+    record->SetPoint(2395, 480.0);
+    EXPECT_EQ(grownFullScaleIndex(*record, 2395, 2395), 3);
+    record->SetPoint(2400, 1500.0);
+    EXPECT_EQ(grownFullScaleIndex(*record, 2395, 2400), 5);
+    record->SetPoint(0, 90.0);
+    EXPECT_EQ(grownFullScaleIndex(*record, 0, 0), 1);
 }
 
 TEST(Sleeper, LoopPausesEndOnWakeButApparatusPausesRunFully) {

@@ -1,10 +1,12 @@
 // Scans, arm moves and calibration against the simulated apparatus, and the thread's timers.
 #include "tests/engine/simfixture.h"
+#include "tests/engine/trsaccess.h"
 
 #include "records/recordfile.h"
 
 #include <QFile>
 
+#include <algorithm>
 #include <vector>
 
 using namespace enginetest;
@@ -67,7 +69,7 @@ protected:
     std::int64_t idleEstimateSeconds(int from, int to) {
         thread->storeRegions(
             1, {zavo::RoiRange{static_cast<std::int16_t>(from), static_cast<std::int16_t>(to)}});
-        thread->rebuildLiveRecord.store(true);
+        thread->rebuildLiveRecord();
         std::int64_t seconds = -1;
         const auto replaced = updates.count(RoutineId::replaceLiveRecord);
         observer = [&](RoutineId id, engine::TRS& t) {
@@ -160,8 +162,7 @@ TEST_F(ScanTest, FinestStepNeedsNoAlignment) {
 TEST_F(ScanTest, AlignmentBeyondTheArmRangeEndsTheScanWithoutASweep) {
     prepare(10, 1);
     // Lower the arm's upper end off the 0.5-degree grid.
-    thread->armMaxRequest.store(2395);
-    thread->post(engine::setArmMax);
+    thread->requestArmMax(2395);
     ASSERT_TRUE(until([&] { return thread->configSnapshot().armMax == 2395; }));
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
     plan.regions = {{2391, 2395}};
@@ -187,7 +188,7 @@ TEST_F(ScanTest, PauseBetweenGridStepsThenResumeRealignsAndCountsAgain) {
         if (!paused && id == RoutineId::refreshReadouts && t.scanState.load() == engine::scanScanning &&
             t.armAngle.load() == 912) {
             paused = true;
-            t.post(engine::pauseScan);
+            t.requestPause(true);
         }
     };
     ASSERT_TRUE(driver->startScan(plan, kWait));
@@ -201,7 +202,7 @@ TEST_F(ScanTest, PauseBetweenGridStepsThenResumeRealignsAndCountsAgain) {
     EXPECT_EQ(validCells(), 2 * 9); // 45.00 and 45.50 degrees
 
     recordStatuses();
-    thread->post(engine::resumeScan);
+    thread->requestPause(false);
     ASSERT_EQ(driver->finishScan(kWait), ScanOutcome::Completed);
     EXPECT_EQ(alignTargets(), std::vector<int>({920}));
     // Counted again with the scan's gate (the alignment's fast gate would count nothing): the
@@ -216,11 +217,11 @@ TEST_F(ScanTest, PauseBetweenGridStepsThenResumeRealignsAndCountsAgain) {
 TEST_F(ScanTest, PauseWhileIdleThenResumeScansUnconditionallyToTheEnd) {
     prepare(10, 1);
     recordStatuses();
-    thread->post(engine::pauseScan);
+    thread->requestPause(true);
     ASSERT_TRUE(until([&] { return thread->scanState.load() == engine::scanUnconditionalPaused; }));
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
     EXPECT_EQ(updates.statusText(), "Pause unconditional scan");
-    thread->post(engine::resumeScan);
+    thread->requestPause(false);
     ASSERT_TRUE(until([&] { return countState(engine::scanUnconditional) > 0; }));
     ASSERT_TRUE(until([&] { return thread->scanState.load() == engine::scanIdle; }));
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
@@ -239,11 +240,10 @@ TEST_F(ScanTest, StopDuringAMoveHaltsTheArmAndReturnsToIdle) {
         if (!stopped && id == RoutineId::refreshReadouts && t.scanState.load() == engine::scanMovingArm &&
             t.armAngle.load() > 950) {
             stopped = true;
-            t.post(engine::stop);
+            t.requestStop();
         }
     };
-    thread->moveTarget.store(2000);
-    thread->post(engine::moveArm);
+    thread->requestMoveArm(2000);
     ASSERT_TRUE(until([&] { return stopped; }));
     ASSERT_TRUE(until([&] { return thread->scanState.load() == engine::scanIdle; }));
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
@@ -256,8 +256,7 @@ TEST_F(ScanTest, StopDuringAMoveHaltsTheArmAndReturnsToIdle) {
 TEST_F(ScanTest, MoveArmGoesToTheTargetAndReleasesTheMoveButton) {
     prepare(1, 1);
     const auto released = updates.count(RoutineId::releaseMoveButton);
-    thread->moveTarget.store(1234);
-    thread->post(engine::moveArm);
+    thread->requestMoveArm(1234);
     ASSERT_TRUE(until([&] { return thread->armAngle.load() == 1234; }));
     ASSERT_TRUE(until([&] { return thread->scanState.load() == engine::scanIdle; }));
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
@@ -318,8 +317,7 @@ TEST_F(ScanTest, CalibrateThenScan) {
     plan.regions = {{600, 700}};
     recordStatuses();
     thread->storeRegions(1, {zavo::RoiRange{600, 700}});
-    thread->rebuildLiveRecord.store(true);
-    thread->post(engine::calibrateAndScan);
+    thread->requestScan(true);
     ASSERT_TRUE(until([&] { return countState(engine::scanRepositioning) > 0; }));
     ASSERT_TRUE(until([&] { return thread->scanState.load() == engine::scanIdle && validCells() > 0; }));
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
@@ -329,7 +327,73 @@ TEST_F(ScanTest, CalibrateThenScan) {
     EXPECT_TRUE(sawCalibration);
     for (int angle = 600; angle <= 700; angle += 10)
         EXPECT_TRUE(cellValid(*thread, angle)) << angle;
-    EXPECT_FALSE(thread->calibrateThenScan.load());
+    EXPECT_FALSE(engine::TrsTestAccess::values(*thread).calibrateThenScan);
+}
+
+TEST_F(ScanTest, HaltDuringACalibrateThenScanForgetsTheScan) {
+    // A slow arm, so that the halt lands while the calibration runs.
+    apparatusOptions.firmware.armStepTime = 200'000;
+    prepare(10, 1);
+    bool halted = false;
+    observer = [&](RoutineId, engine::TRS& t) {
+        if (!halted && t.calibrating &&
+            firmware([](sim::Firmware& f) { return f.activity() == sim::Firmware::Activity::Calibrating; })) {
+            halted = true;
+            apparatus->injectHalt();
+        }
+    };
+    thread->requestScan(true);
+    ASSERT_TRUE(until([&] { return halted; }));
+    ASSERT_TRUE(until([&] { return !thread->status().calibrating; }));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    observer = nullptr;
+    EXPECT_FALSE(engine::TrsTestAccess::values(*thread).calibrateThenScan);
+    EXPECT_EQ(updates.statusText(), "Idle");
+
+    // A calibration asked for later is only a calibration.
+    recordStatuses();
+    thread->requestCoarseCalibration();
+    ASSERT_TRUE(until([&] {
+        return !statuses.empty() && statuses.back().text == "Idle" && !thread->status().calibrating;
+    }));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    bool sawCalibration = false;
+    for (const auto& s : statuses)
+        sawCalibration |= s.text == "Coarse angle calibration";
+    EXPECT_TRUE(sawCalibration);
+    EXPECT_EQ(countState(engine::scanRepositioning), 0);
+    EXPECT_EQ(thread->scanState.load(), engine::scanIdle);
+    EXPECT_EQ(validCells(), 0);
+}
+
+TEST_F(ScanTest, AutomaticFullScaleGrowsWithEveryCellOfTheShownRegion) {
+    plan.hvVolts = 500; // on the counter's plateau
+    prepare(1, 1);
+    // The shown region ends on the rising side of the copper K-alpha line (31.7 degrees off the
+    // NaCl crystal), so its highest rates lie in its last cells, the whole degree and more past
+    // the whole degree below its start.
+    plan.regions = {{599, 632}};
+    observer = [](RoutineId id, engine::TRS& t) {
+        if (id == RoutineId::showLiveEntry)
+            t.liveRecord->SelectRegion(0);
+    };
+    ASSERT_EQ(scan(), ScanOutcome::Completed);
+    double highest = -1;
+    double highestOfTheFirstDegree = -1;
+    int rangeIndex = -1;
+    inspect([&](engine::TRS& t) {
+        for (int angle = 599; angle <= 632; ++angle) {
+            const double value = t.liveRecord->ReadCell(angle - kArmMin).value;
+            highest = std::max(highest, value);
+            if (angle < 620)
+                highestOfTheFirstDegree = std::max(highestOfTheFirstDegree, value);
+        }
+        rangeIndex = t.liveRecord->rangeIndex;
+    });
+    // The case is only a test when the last cells decide the range.
+    ASSERT_GT(records::fullScaleIndex(highest), records::fullScaleIndex(highestOfTheFirstDegree))
+        << highest << " " << highestOfTheFirstDegree;
+    EXPECT_EQ(rangeIndex, records::fullScaleIndex(highest));
 }
 
 TEST_F(ScanTest, SafetyCopyIsWrittenEveryQuarterHourWithoutClearingModified) {
@@ -361,7 +425,7 @@ TEST_F(ScanTest, HighVoltageIsSwitchedOffAfterHalfAnHourWithoutActivity) {
     ASSERT_TRUE(thread->hvIsOn.load());
     // A request of the user renews the half hour; the thread's own status polls do not.
     clock.advanceMs(20 * 60 * 1000);
-    thread->post(engine::speakerOff);
+    thread->requestSpeaker(false);
     ASSERT_TRUE(until([&] { return !thread->speakerIsOn.load(); }));
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
     clock.advanceMs(15 * 60 * 1000);

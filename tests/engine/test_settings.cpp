@@ -22,12 +22,10 @@ protected:
 } // namespace
 
 TEST_F(SettingsTest, SetArmPositionZeroesTheOffsetThenDeclaresThePosition) {
-    thread->offsetRequest.store(30);
-    thread->post(engine::applyOffset);
+    thread->requestOffset(30);
     ASSERT_TRUE(until([&] { return firmware([](sim::Firmware& f) { return f.offset() == 30; }); }));
     settle();
-    thread->armPositionRequest.store(1000);
-    thread->post(engine::setArmPosition);
+    thread->requestArmPosition(1000);
     ASSERT_TRUE(until([&] { return firmware([](sim::Firmware& f) { return f.armPosition() == 1000; }); }));
     settle();
     EXPECT_EQ(firmware([](sim::Firmware& f) { return f.offset(); }), 0);
@@ -37,10 +35,7 @@ TEST_F(SettingsTest, SetArmPositionZeroesTheOffsetThenDeclaresThePosition) {
 TEST_F(SettingsTest, NewArmRangeReachesTheApparatusAndRebuildsTheLiveRecord) {
     // A stored region that the raised lower end cuts off is dropped; one inside it stays.
     thread->storeRegions(2, {zavo::RoiRange{200, 300}, zavo::RoiRange{500, 600}});
-    thread->armMinRequest.store(400);
-    thread->armMaxRequest.store(2200);
-    thread->post(engine::setArmMin);
-    thread->post(engine::setArmMax);
+    thread->requestArmRange(400, 2200);
     ASSERT_TRUE(until(
         [&] { return firmware([](sim::Firmware& f) { return f.armMin() == 400 && f.armMax() == 2200; }); }));
     settle();
@@ -58,15 +53,13 @@ TEST_F(SettingsTest, NewArmRangeReachesTheApparatusAndRebuildsTheLiveRecord) {
 }
 
 TEST_F(SettingsTest, OffsetShiftsEveryPositionBetweenThreadAndApparatus) {
-    thread->offsetRequest.store(40);
-    thread->post(engine::applyOffset);
+    thread->requestOffset(40);
     ASSERT_TRUE(until([&] { return thread->configSnapshot().offset == 40; }));
     settle();
     EXPECT_TRUE(until([&] { return thread->liveRecord->angleOffset == 40; }));
     EXPECT_GE(updates.count(RoutineId::redrawLiveRecord), 1u);
     // Effective position 900 is device position 860.
-    thread->moveTarget.store(900);
-    thread->post(engine::moveArm);
+    thread->requestMoveArm(900);
     ASSERT_TRUE(until([&] { return firmware([](sim::Firmware& f) { return f.armPosition() == 860; }); }));
     ASSERT_TRUE(until([&] { return thread->scanState.load() == engine::scanIdle; }));
     settle();
@@ -75,7 +68,7 @@ TEST_F(SettingsTest, OffsetShiftsEveryPositionBetweenThreadAndApparatus) {
 }
 
 TEST_F(SettingsTest, DetectorHvIsSentAndRecordedInTheLiveRecord) {
-    driver->setDetectorHv(555);
+    thread->requestDetectorHv(111); // 555 V
     ASSERT_TRUE(until([&] { return updates.hvText() == "555 V "; }));
     settle();
     EXPECT_EQ(thread->configSnapshot().hvSetting, 111);
@@ -85,15 +78,11 @@ TEST_F(SettingsTest, DetectorHvIsSentAndRecordedInTheLiveRecord) {
 
 TEST_F(SettingsTest, TakenOverValuesReachTheConfigurationAndTheLiveRecord) {
     const auto refreshes = updates.count(RoutineId::refreshLiveEntry);
-    thread->radiatorRequest.store(3);
-    thread->post(engine::setRadiator);
-    thread->filterThicknessRequest.store(0.1);
-    thread->post(engine::setFilterThickness);
-    driver->setAngularStep(4);
-    thread->rangeModeRequest.store(5);
-    thread->post(engine::setRange);
-    thread->hvLimitRequest.store(100);
-    thread->post(engine::setHvLimit);
+    thread->requestRadiator(3);
+    thread->requestFilterThickness(0.1);
+    thread->requestAngularStep(4);
+    thread->requestRangeMode(5);
+    thread->requestHvLimit(100);
     ASSERT_TRUE(until([&] { return thread->configSnapshot().angularStep == 4; }));
     settle();
     const zavo::DeviceConfig config = thread->configSnapshot();
@@ -112,24 +101,22 @@ TEST_F(SettingsTest, TakenOverValuesReachTheConfigurationAndTheLiveRecord) {
 }
 
 TEST_F(SettingsTest, ScalarReadingIsShownAndAnAbortEndsTheWait) {
-    driver->switchHv(true);
-    driver->setDetectorHv(500);
-    thread->scalarCountTimeRequest.store(20);
-    thread->post(engine::setScalarTime);
+    thread->requestHv(true);
+    thread->requestDetectorHv(100); // 500 V
+    thread->requestScalarTime(20);
     settle();
-    thread->post(engine::scalarAcquire);
+    thread->requestScalarAcquire();
     ASSERT_TRUE(until([&] { return updates.count(RoutineId::showScalarResult) == 1; }));
     double rate = -1;
     inspect([&](engine::TRS& t) { rate = t.scalarRate; });
     EXPECT_GT(rate, 0);
     // A long reading aborted before it ends reports no result.
-    thread->scalarCountTimeRequest.store(30000);
-    thread->post(engine::setScalarTime);
+    thread->requestScalarTime(30000);
     ASSERT_TRUE(until([&] { return thread->configSnapshot().scalarCountTime == 30000; }));
     settle();
-    thread->post(engine::scalarAcquire);
+    thread->requestScalarAcquire();
     ASSERT_TRUE(until([&] { return firmware([](sim::Firmware& f) { return f.scalarCounting(); }); }));
-    thread->post(engine::abortAcquire);
+    thread->requestAbortAcquire();
     EXPECT_TRUE(until([&] { return updates.count(RoutineId::abortDataWait) == 1; }));
     EXPECT_EQ(updates.count(RoutineId::showScalarResult), 1u);
 }

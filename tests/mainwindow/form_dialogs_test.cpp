@@ -1,5 +1,6 @@
 // The Setup and Move arm dialogs as far as they are built: their read-outs and spin buttons, and
 // the requests they post.
+#include "tests/engine/trsaccess.h"
 #include "tests/mainwindow/form_fixtures.h"
 
 #include "mainwindow/appwindows.h"
@@ -57,8 +58,8 @@ TEST_F(Dialogs, ThePhysicalRangeKeepsTenDegreesWithinZeroAndOneHundredThirty) {
     EXPECT_EQ(setup.hiangl->text(), QStringLiteral("110.00 "));
 
     setup.BitBtn5->click();
-    EXPECT_EQ(session.thread().armMinRequest.load(), 2000);
-    EXPECT_EQ(session.thread().armMaxRequest.load(), 2200);
+    EXPECT_EQ(engine::TrsTestAccess::values(session.thread()).armMin, 2000);
+    EXPECT_EQ(engine::TrsTestAccess::values(session.thread()).armMax, 2200);
     const engine::RequestSet posted = taken();
     EXPECT_TRUE(posted.contains(engine::setArmMin) && posted.contains(engine::setArmMax));
 }
@@ -67,7 +68,7 @@ TEST_F(Dialogs, TheHvLimitStepsAndALowerLimitCutsTheDetectorVoltage) {
     setup.HVctrl->setText(QStringLiteral("1250 "));
     press(setup.SpinButton14, true);
     EXPECT_EQ(setup.HVctrl->text(), QStringLiteral("1275 "));
-    EXPECT_EQ(session.thread().hvLimitRequest.load(), 255);
+    EXPECT_EQ(engine::TrsTestAccess::values(session.thread()).hvLimit, 255);
     EXPECT_TRUE(taken().contains(engine::setHvLimit));
     setup.HVctrl->setText(QStringLiteral("30 "));
     press(setup.SpinButton14, false);
@@ -85,7 +86,7 @@ TEST_F(Dialogs, TheHvLimitStepsAndALowerLimitCutsTheDetectorVoltage) {
     EXPECT_EQ(setup.HVctrl->text(), QStringLiteral("950 "));
     EXPECT_EQ(form.HVctrl->text(), QStringLiteral("950 "));
     EXPECT_EQ(appWindows().form13->HVctrl->text(), QStringLiteral("950 "));
-    EXPECT_EQ(session.thread().hvRequest.load(), 190);
+    EXPECT_EQ(engine::TrsTestAccess::values(session.thread()).hv, 190);
     const engine::RequestSet posted = taken();
     EXPECT_TRUE(posted.contains(engine::setHvLimit) && posted.contains(engine::setDetectorHv));
     // The limit switched off: lowering no longer touches the detector voltage.
@@ -120,12 +121,12 @@ TEST_F(Dialogs, SetOffsetSendsTheDifferenceAndGivesItToTheDisplayedRecord) {
     setup.peakpos->setText(QStringLiteral("45.00 "));
     setup.BitBtn4->click();
     // No offset in force without an apparatus: round(-0.5 x 20) = -10.
-    EXPECT_EQ(session.thread().offsetRequest.load(), -10);
+    EXPECT_EQ(engine::TrsTestAccess::values(session.thread()).offset, -10);
     EXPECT_TRUE(taken().contains(engine::applyOffset));
     EXPECT_EQ(record->angleOffset, -10);
     EXPECT_EQ(form.displayedRecord(), record);
     setup.BitBtn2->click();
-    EXPECT_EQ(session.thread().offsetRequest.load(), 0);
+    EXPECT_EQ(engine::TrsTestAccess::values(session.thread()).offset, 0);
     EXPECT_EQ(record->angleOffset, 0);
 }
 
@@ -134,7 +135,7 @@ TEST_F(Dialogs, MoveToClampsTheDestinationAndReleasingItStops) {
     moveArm.angl->setText(QStringLiteral("30.00 "));
     moveArm.SpeedButton1->click();
     EXPECT_TRUE(moveArm.SpeedButton1->isChecked());
-    EXPECT_EQ(session.thread().moveTarget.load(), -1);
+    EXPECT_EQ(engine::TrsTestAccess::values(session.thread()).moveTarget, -1);
     EXPECT_TRUE(taken().contains(engine::moveArm));
     // Pressed again: released, and the arm stops.
     moveArm.SpeedButton1->click();

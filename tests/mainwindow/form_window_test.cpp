@@ -1,5 +1,6 @@
 // The main window without an apparatus: start-up state, the spin buttons, the arm buttons, the scan
 // button, the record list and the vertical range, showing a record, fitting to the screen and closing.
+#include "tests/engine/trsaccess.h"
 #include "tests/mainwindow/form_fixtures.h"
 
 #include "app/tform14.h"
@@ -128,13 +129,13 @@ TEST_F(DisconnectedWindow, CountingTimeSpinButtonsClampAndPostOnlyChanges) {
     f.sfrq->setText(QStringLiteral("0.5 "));
     clickSpin(f.SpinButton2, false);
     EXPECT_EQ(f.sfrq->text(), QStringLiteral("0.1 "));
-    EXPECT_EQ(thread().countingTimeRequest.load(), 1);
+    EXPECT_EQ(engine::TrsTestAccess::values(thread()).countingTime, 1);
     EXPECT_TRUE(taken().contains(engine::setCountingTime));
 
     f.sfrq->setText(QStringLiteral("295.0 "));
     clickSpin(f.SpinButton3, true);
     EXPECT_EQ(f.sfrq->text(), QStringLiteral("300.0 "));
-    EXPECT_EQ(thread().countingTimeRequest.load(), 3000);
+    EXPECT_EQ(engine::TrsTestAccess::values(thread()).countingTime, 3000);
     EXPECT_TRUE(taken().contains(engine::setCountingTime));
 
     clickSpin(f.SpinButton1, true);
@@ -144,7 +145,7 @@ TEST_F(DisconnectedWindow, CountingTimeSpinButtonsClampAndPostOnlyChanges) {
     f.sfrq->setText(QStringLiteral("1.0 "));
     clickSpin(f.SpinButton1, true);
     EXPECT_EQ(f.sfrq->text(), QStringLiteral("1.1 "));
-    EXPECT_EQ(thread().countingTimeRequest.load(), 11);
+    EXPECT_EQ(engine::TrsTestAccess::values(thread()).countingTime, 11);
 }
 
 TEST_F(DisconnectedWindow, DetectorVoltageSpinButtonsClampAndTheScalarWindowFollows) {
@@ -155,7 +156,7 @@ TEST_F(DisconnectedWindow, DetectorVoltageSpinButtonsClampAndTheScalarWindowFoll
     clickSpin(f.SpinButton5, false);
     EXPECT_EQ(f.HVctrl->text(), QStringLiteral("0 "));
     EXPECT_EQ(appWindows().form13->HVctrl->text(), QStringLiteral("0 "));
-    EXPECT_EQ(thread().hvRequest.load(), 0);
+    EXPECT_EQ(engine::TrsTestAccess::values(thread()).hv, 0);
     EXPECT_TRUE(taken().contains(engine::setDetectorHv));
     // At 0 V a down button posts 0 V again.
     clickSpin(f.SpinButton4, false);
@@ -164,7 +165,7 @@ TEST_F(DisconnectedWindow, DetectorVoltageSpinButtonsClampAndTheScalarWindowFoll
     f.HVctrl->setText(QStringLiteral("1250 "));
     clickSpin(f.SpinButton5, true);
     EXPECT_EQ(f.HVctrl->text(), QStringLiteral("1275 "));
-    EXPECT_EQ(thread().hvRequest.load(), 255);
+    EXPECT_EQ(engine::TrsTestAccess::values(thread()).hv, 255);
     EXPECT_TRUE(taken().contains(engine::setDetectorHv));
     clickSpin(f.SpinButton4, true);
     EXPECT_EQ(f.HVctrl->text(), QStringLiteral("1275 "));
@@ -182,10 +183,10 @@ TEST_F(DisconnectedWindow, AngularStepAndSpinButtonsPostTheirRequestValueFirst) 
     taken();
     f.st->setCurrentIndex(3);
     f.stChange();
-    EXPECT_EQ(thread().angularStepRequest.load(), 1);
+    EXPECT_EQ(engine::TrsTestAccess::values(thread()).angularStep, 1);
     f.st->setCurrentIndex(0);
     f.stChange();
-    EXPECT_EQ(thread().angularStepRequest.load(), 10);
+    EXPECT_EQ(engine::TrsTestAccess::values(thread()).angularStep, 10);
     EXPECT_TRUE(taken().contains(engine::setAngularStep));
 }
 
@@ -201,7 +202,7 @@ TEST_F(DisconnectedWindow, ArmButtonsRefuseAtTheLimitsAndMoveOtherwise) {
 
     thread().armAngle.store(5);
     click(f.sleft);
-    EXPECT_EQ(thread().moveTarget.load(), 4);
+    EXPECT_EQ(engine::TrsTestAccess::values(thread()).moveTarget, 4);
     EXPECT_TRUE(taken().contains(engine::moveArm));
     click(f.sright);
     EXPECT_TRUE(taken().empty());
@@ -215,7 +216,7 @@ TEST_F(DisconnectedWindow, ContinuousArmButtonsMoveWhileHeldAndStopOnRelease) {
     f.ssleft->setEnabled(true);
     QTest::mousePress(f.ssleft, Qt::LeftButton);
     EXPECT_TRUE(f.holdDown);
-    EXPECT_EQ(thread().moveTarget.load(), 0);
+    EXPECT_EQ(engine::TrsTestAccess::values(thread()).moveTarget, 0);
     EXPECT_TRUE(taken().contains(engine::moveArm));
     QTest::mouseRelease(f.ssleft, Qt::LeftButton);
     EXPECT_FALSE(f.holdDown);
@@ -240,14 +241,14 @@ TEST_F(DisconnectedWindow, ContinuousArmButtonsMoveWhileHeldAndStopOnRelease) {
     QTest::mousePress(f.ssright, Qt::LeftButton);
     EXPECT_TRUE(f.holdUp);
     EXPECT_TRUE(taken().contains(engine::moveArm));
-    EXPECT_EQ(thread().moveTarget.load(), 0);
+    EXPECT_EQ(engine::TrsTestAccess::values(thread()).moveTarget, 0);
 }
 
 TEST_F(DisconnectedWindow, TheScanButtonDuringAScanStaysDownAndPostsNothing) {
     settle();
     TForm1& f = form();
     taken();
-    thread().rebuildLiveRecord.store(false);
+    engine::TrsTestAccess::forgetRebuild(thread());
     f.scanActive = true;
     f.rec->setEnabled(true);
     f.rec->setChecked(true);
@@ -255,14 +256,14 @@ TEST_F(DisconnectedWindow, TheScanButtonDuringAScanStaysDownAndPostsNothing) {
     f.rec->click(); // releases it: the handler presses it again
     EXPECT_TRUE(f.rec->isChecked());
     EXPECT_TRUE(taken().empty());
-    EXPECT_FALSE(thread().rebuildLiveRecord.load());
+    EXPECT_FALSE(engine::TrsTestAccess::values(thread()).rebuildPending);
 }
 
 TEST_F(DisconnectedWindow, TheScanButtonAsksBeforeItDiscardsUnsavedData) {
     settle();
     TForm1& f = form();
     taken();
-    thread().rebuildLiveRecord.store(false);
+    engine::TrsTestAccess::forgetRebuild(thread());
     thread().liveRecord->SetPoint(10, 42.0);
     QMessageBox::StandardButton answer = QMessageBox::No;
     QString question;
@@ -280,14 +281,14 @@ TEST_F(DisconnectedWindow, TheScanButtonAsksBeforeItDiscardsUnsavedData) {
     EXPECT_FALSE(f.rec->isChecked());
     EXPECT_FALSE(f.scanActive);
     EXPECT_TRUE(taken().empty());
-    EXPECT_FALSE(thread().rebuildLiveRecord.load());
+    EXPECT_FALSE(engine::TrsTestAccess::values(thread()).rebuildPending);
 
     answer = QMessageBox::Yes;
     answerWith();
     click(f.rec);
     EXPECT_TRUE(f.scanActive);
-    EXPECT_TRUE(thread().rebuildLiveRecord.load());
-    EXPECT_FALSE(thread().calibrateThenScan.load());
+    EXPECT_TRUE(engine::TrsTestAccess::values(thread()).rebuildPending);
+    EXPECT_FALSE(engine::TrsTestAccess::values(thread()).calibrateThenScan);
     EXPECT_TRUE(taken().contains(engine::startScan));
 }
 
@@ -355,7 +356,7 @@ TEST_F(RecordList, ARangeChangeOnTheLiveRecordGoesToTheThreadToo) {
     f.range->setCurrentIndex(2);
     f.rangeChange(true);
     EXPECT_EQ(thread().liveRecord->rangeMode, 2);
-    EXPECT_EQ(thread().rangeModeRequest.load(), 2);
+    EXPECT_EQ(engine::TrsTestAccess::values(thread()).rangeMode, 2);
     EXPECT_TRUE(taken().contains(engine::setRange));
     // Re-applied by the program (not the user): nothing is posted, the record keeps its mode.
     f.range->setCurrentIndex(5);
@@ -390,7 +391,7 @@ TEST_F(RecordList, TheOffsetSwitchActsOnTheDisplayedRecord) {
     f.offseton->setChecked(false);
     f.offseton->click();
     EXPECT_TRUE(thread().liveRecord->offsetEnabled);
-    EXPECT_EQ(thread().offsetEnabledRequest.load(), 1);
+    EXPECT_EQ(engine::TrsTestAccess::values(thread()).offsetEnabled, 1);
     EXPECT_TRUE(taken().contains(engine::setOffset));
 }
 
