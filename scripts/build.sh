@@ -1,16 +1,27 @@
 #!/usr/bin/env bash
-# Configures and builds the project. Usage: scripts/build.sh [--sanitize] [extra cmake -D options...]
-# The normal build goes to build/, the sanitizer build to build-asan/.
+# Configures and builds the project.
+# Usage: scripts/build.sh [--sanitize | --tsan] [extra cmake -D options...]
+# The normal build goes to build/, the AddressSanitizer and UndefinedBehaviorSanitizer build to
+# build-asan/, the ThreadSanitizer build to build-tsan/ (only the programs of the thread tests).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 dir=build
 opts=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
-if [ "${1:-}" = "--sanitize" ]; then
+targets=(all)
+case "${1:-}" in
+--sanitize)
   shift
   dir=build-asan
   opts=(-DCMAKE_BUILD_TYPE=Debug -DZAVO_SANITIZE=ON -DZAVO_BENCHMARKS=OFF)
-fi
+  ;;
+--tsan)
+  shift
+  dir=build-tsan
+  opts=(-DCMAKE_BUILD_TYPE=Debug -DZAVO_TSAN=ON -DZAVO_BENCHMARKS=OFF)
+  targets=(test_engine_parts test_engine_thread test_cli test_form)
+  ;;
+esac
 
 cmake -S . -B "$dir" "${opts[@]}" "$@" >/dev/null
-cmake --build "$dir" -j"$(nproc)"
+cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
