@@ -4,53 +4,102 @@
 #include "app/tform14.h"
 #include "app/tform15.h"
 #include "app/tform5.h"
-#include "mainwindow/appwindows.h"
+#include "mainwindow/formupdates.h"
+#include "mainwindow/tform11.h"
+#include "mainwindow/tform6.h"
 #include "scalar/tform13.h"
 #include "setup/tform12.h"
 #include "setup/tform4.h"
 
 #include "engine/profilefile.h"
+#include "engine/qtuiexecutor.h"
+#include "engine/trs.h"
+
+#include "version.h"
 
 #include <QApplication>
 #include <QTextStream>
+#include <QThread>
 
 namespace project1 {
 
-Windows::Windows(const Form1Options& options) {
-    AppWindows& windows = appWindows();
-    form1_ = std::make_unique<TForm1>(options);
-    windows.form1 = form1_.get();
+void titleApplication() {
+    QCoreApplication::setApplicationName(QLatin1String(zavo::kApplicationTitle));
+    QCoreApplication::setApplicationVersion(QLatin1String(zavo::kVersion));
+}
 
+Windows::Windows(const Options& options) : executor_(std::make_unique<engine::QtUiExecutor>()) {
+    createWindows(options);
+    wireWindows();
+    startThread(options);
+}
+
+Windows::~Windows() {
+    if (thread_) {
+        // Closing the executor (part of terminate) releases a worker that waits in a synchronised
+        // call, so waiting for the run to end cannot deadlock.
+        thread_->terminate();
+        thread_->waitFor();
+    }
+    form1_.reset();
+    thread_.reset();
+}
+
+void Windows::createWindows(const Options& options) {
+    Form1Options mainOptions;
+    mainOptions.settingsPath = options.settingsPath;
+    mainOptions.installKeyFilter = options.installKeyFilter;
+    form1_ = std::make_unique<TForm1>(mainOptions);
+    TForm1* main = form1_.get();
     form4_ = std::make_unique<TForm4>();
     form4_->setSettingsPath(options.settingsPath.isEmpty() ? engine::ProfileFile::defaultPath()
                                                            : options.settingsPath);
+    form5_ = std::make_unique<TForm5>();
+    form6_ = std::make_unique<TForm6>();
+    form11_ = new TForm11(main);
+    form12_ = new TForm12(main);
+    form13_ = std::make_unique<TForm13>();
+    form14_ = std::make_unique<TForm14>();
+    form15_ = new TForm15(main);
+}
+
+void Windows::wireWindows() {
     TForm1* main = form1_.get();
     form4_->hooks.offsetApplied = [main](int offset) { main->applyRecordOffset(offset); };
     form4_->hooks.shownDetectorVolts = [main] { return main->shownDetectorVolts(); };
     form4_->hooks.showDetectorVolts = [main](int volts) { main->showLoweredDetectorVolts(volts); };
     form4_->hooks.applyHints = [main](bool shown) { main->applyHints(shown); };
-    windows.form4 = form4_.get();
 
-    form5_ = std::make_unique<TForm5>();
-    windows.form5 = form5_.get();
-    form6_ = std::make_unique<TForm6>();
-    windows.form6 = form6_.get();
-    windows.form11 = new TForm11(main);
-    windows.form12 = new TForm12(main);
-    form13_ = std::make_unique<TForm13>();
-    windows.form13 = form13_.get();
-    form14_ = std::make_unique<TForm14>();
-    windows.form14 = form14_.get();
-    windows.form15 = new TForm15(main);
+    PeerWindows peers;
+    peers.setup = form4_.get();
+    peers.moveArm = form12_;
+    peers.scalar = form13_.get();
+    peers.waiting = form14_.get();
+    peers.exportProgress = form5_.get();
+    TForm15* support = form15_;
+    peers.showSupport = [support] { support->exec(); };
+    main->connectWindows(peers);
 }
 
-Windows::~Windows() {
-    form1_.reset();
+void Windows::startThread(const Options& options) {
+    updates_ = std::make_unique<FormUpdates>(*form1_);
+    engine::TrsEnvironment environment;
+    environment.executor = &executor_->executor();
+    environment.windows = updates_.get();
+    environment.clock = options.clock;
+    environment.sleeper = options.sleeper;
+    environment.settingsPath = options.settingsPath;
+    environment.safetyCopyDir = options.safetyCopyDir;
+    thread_ = std::make_unique<engine::TRS>(environment);
+    engine::TRS* thread = thread_.get();
+    form14_->onAbort = [thread] { thread->requestAbortAcquire(); };
+    form1_->connectThread(*thread_, *executor_, *updates_);
+    QThread::yieldCurrentThread();
 }
 
 int run(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("zavo-driver"));
+    titleApplication();
 
     QString error;
     if (!devicesetup::installProvider(QApplication::arguments(), &error)) {

@@ -2,8 +2,6 @@
 
 #include "widgets/controls.h"
 
-#include "engine/trs.h"
-
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -44,10 +42,7 @@ TForm14::TForm14(QWidget* parent)
 }
 
 void TForm14::placeOver(const QWidget* owner) {
-    if (!owner)
-        return;
-    const QRect frame = owner->frameGeometry();
-    move(frame.left() + (frame.width() - width()) / 2, frame.top() + (frame.height() - height()) / 2);
+    ui::centreOver(this, owner);
 }
 
 void TForm14::Timer1Timer() {
@@ -56,8 +51,19 @@ void TForm14::Timer1Timer() {
 }
 
 void TForm14::Button1Click() {
-    if (acquisitionThread)
-        acquisitionThread->requestAbortAcquire();
+    if (onAbort)
+        onAbort();
+}
+
+int TForm14::waitOver(const QWidget* owner, int ticks) {
+    placeOver(owner);
+    ProgressBar1->setMaximum(ticks);
+    ProgressBar1->setValue(0);
+    return exec();
+}
+
+void TForm14::endWait(int result) {
+    ui::endModal(this, result);
 }
 
 void TForm14::showEvent(QShowEvent* event) {

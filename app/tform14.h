@@ -3,14 +3,18 @@
 // reading arrived, ui::mrAbort when the apparatus had none, ui::mrCancel when the link was lost.
 #pragma once
 
+#include "widgets/datawait.h"
+
 #include <QDialog>
+
+#include <functional>
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTimer;
 
-class TForm14 : public QDialog {
+class TForm14 : public QDialog, public DataWait {
     Q_OBJECT
 public:
     static constexpr int kTickMs = 100;
@@ -21,6 +25,12 @@ public:
     QProgressBar* ProgressBar1;
     QPushButton* Button1; // "Abort"
     QTimer* Timer1;
+
+    // What "Abort" does: start-up has it ask the acquisition thread to abort the reading.
+    std::function<void()> onAbort;
+
+    int waitOver(const QWidget* owner, int ticks) override;
+    void endWait(int result) override;
 
     // Centres the window over `owner` (halves rounded toward zero).
     void placeOver(const QWidget* owner);

@@ -3,6 +3,8 @@
 #include "widgets/controls.h"
 #include "widgets/glyphs.h"
 
+#include "version.h"
+
 #include <QLabel>
 #include <QPushButton>
 
@@ -10,7 +12,7 @@ TForm15::TForm15(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), Label1(nullptr),
       Label2(nullptr), Label3(nullptr), BitBtn1(nullptr) {
     setObjectName(QStringLiteral("Form15"));
-    setWindowTitle(QStringLiteral("ZAVO DRIVER USB"));
+    setWindowTitle(QLatin1String(zavo::kApplicationTitle));
     setFixedSize(380, 150);
     const QStringList lines = {
         QStringLiteral("For help with the program and the apparatus"),

@@ -1,5 +1,7 @@
 #include "app/tform5.h"
 
+#include "widgets/controls.h"
+
 #include <QProgressBar>
 
 TForm5::TForm5(QWidget* parent)
@@ -18,4 +20,11 @@ TForm5::TForm5(QWidget* parent)
 void TForm5::stepIt() {
     if (ProgressBar1->value() < ProgressBar1->maximum())
         ProgressBar1->setValue(ProgressBar1->value() + 1);
+}
+
+void TForm5::begin(const QWidget* owner, int maximum) {
+    ProgressBar1->setRange(0, maximum);
+    ProgressBar1->setValue(0);
+    ui::centreOver(this, owner);
+    show();
 }

@@ -1,11 +1,13 @@
 // The export progress window: a bar that the spreadsheet export sets up, advances and hides.
 #pragma once
 
+#include "widgets/progresswindow.h"
+
 #include <QDialog>
 
 class QProgressBar;
 
-class TForm5 : public QDialog {
+class TForm5 : public QDialog, public ProgressWindow {
     Q_OBJECT
 public:
     explicit TForm5(QWidget* parent = nullptr);
@@ -14,4 +16,8 @@ public:
 
     // Advances the bar by its step (1), up to its maximum.
     void stepIt();
+
+    void begin(const QWidget* owner, int maximum) override;
+    void step() override { stepIt(); }
+    void end() override { hide(); }
 };

@@ -2,7 +2,6 @@
 // curve, the replaced live record, the live entry of the record list, and the setting controls.
 #include "mainwindow/formupdates.h"
 
-#include "mainwindow/appwindows.h"
 #include "mainwindow/plot/scanplot.h"
 #include "mainwindow/tform1.h"
 #include "scalar/tform13.h"
@@ -36,12 +35,9 @@ void setTextColour(QWidget* widget, const QColor& colour) {
 // The scalar-mode selections take the apparatus's radiator, filter, detector position and filter
 // thickness.
 void showScalarSelections(TForm13* scalar, const zavo::DeviceConfig& config) {
-    if (!scalar)
-        return;
-    TForm13::selectItem(scalar->rrs, config.radiatorSelection);
-    TForm13::selectItem(scalar->fs, config.filterSelection);
-    TForm13::selectItem(scalar->dp, config.detectorPosition);
-    scalar->ft->setText(QString::asprintf("%.1f", records::decodeReal48(config.filterThickness)));
+    if (scalar)
+        scalar->showSelections(config.radiatorSelection, config.filterSelection, config.detectorPosition,
+                               records::decodeReal48(config.filterThickness));
 }
 
 void setDownIfChanged(SpeedButton* button, bool down) {
@@ -61,9 +57,9 @@ void FormUpdates::refreshReadouts(engine::TRS& thread) {
     setTextIfChanged(form_.CI, thread.currentText);
     setTextIfChanged(form_.CHV, thread.hvText);
     setTextColour(form_.CHV, thread.hvIsOn.load() ? windowText : greyText);
-    TForm13* scalar = appWindows().form13;
+    TForm13* scalar = form_.peers().scalar;
     if (scalar)
-        setTextIfChanged(scalar->CI, thread.currentText);
+        scalar->showCurrent(thread.currentText);
 
     // The engine has grown the automatic full scale from the new points and forgets them afterwards.
     if (const engine::PlotChange& change = thread.plotChange(); change.newPoints && liveDisplayed(thread)) {
@@ -75,7 +71,7 @@ void FormUpdates::refreshReadouts(engine::TRS& thread) {
     if (!thread.shuttingDown.load() && !thread.requestSet.contains(engine::shutDown)) {
         setDownIfChanged(form_.HV, thread.hvIsOn.load());
         if (scalar)
-            setDownIfChanged(scalar->HV, thread.hvIsOn.load());
+            scalar->showHvOn(thread.hvIsOn.load());
         setDownIfChanged(form_.speaker, thread.speakerIsOn.load());
     }
 }
@@ -94,7 +90,7 @@ void FormUpdates::replaceLiveRecord(engine::TRS& thread) {
         return;
     form_.fillRegionGrid(live);
     form_.dall->setChecked(true);
-    showScalarSelections(appWindows().form13, thread.config);
+    showScalarSelections(form_.peers().scalar, thread.config);
     if (thread.config.rangeMode < form_.range->count())
         form_.range->setCurrentIndex(thread.config.rangeMode);
     form_.rangeChange(false);
@@ -138,15 +134,13 @@ void FormUpdates::refreshSettingControls(engine::TRS& thread) {
     const QString volts = QString::asprintf("%d ", config.hvSetting * 5);
     form_.HVctrl->setText(volts);
     form_.HV->setChecked(false);
-    const AppWindows& windows = appWindows();
-    if (TForm13* scalar = windows.form13) {
-        scalar->sfrq->setText(QString::asprintf("%0.1f ", config.scalarCountTime / 100.0));
-        scalar->HVctrl->setText(volts);
-        scalar->HV->setChecked(false);
+    const PeerWindows& peers = form_.peers();
+    if (TForm13* scalar = peers.scalar) {
+        scalar->showCountingTime(config.scalarCountTime);
+        scalar->showDetectorVolts(volts);
+        scalar->showHvOn(false);
         showScalarSelections(scalar, config);
     }
-    if (TForm4* setupDialog = windows.form4) {
-        setupDialog->HVctrl->setText(QString::number(config.hvLimit * 5) + QLatin1Char(' '));
-        setupDialog->hvlon->setChecked(config.hvLimitEnabled != 0);
-    }
+    if (TForm4* setupDialog = peers.setup)
+        setupDialog->showHvLimit(config.hvLimit, config.hvLimitEnabled != 0);
 }

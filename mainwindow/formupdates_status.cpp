@@ -2,13 +2,12 @@
 // remaining time, the enabling of the apparatus controls, and the dialogs the thread ends.
 #include "mainwindow/formupdates.h"
 
-#include "app/tform14.h"
-#include "mainwindow/appwindows.h"
 #include "mainwindow/tform1.h"
 #include "scalar/tform13.h"
 #include "setup/tform12.h"
 #include "setup/tform4.h"
 #include "widgets/controls.h"
+#include "widgets/datawait.h"
 #include "widgets/spinbutton.h"
 
 #include "engine/trs.h"
@@ -114,7 +113,7 @@ void FormUpdates::refreshScanStatus(engine::TRS& thread) {
     if (row->scanActive != Enable::unchanged)
         form_.scanActive = row->scanActive == Enable::on;
 
-    if (TForm12* moveArm = appWindows().form12; moveArm && row != &kAdjusting && row != &kCalibrating) {
+    if (TForm12* moveArm = form_.peers().moveArm; moveArm && row != &kAdjusting && row != &kCalibrating) {
         if (state == engine::scanIdle)
             moveArm->setSpinButtonsEnabled(true);
         else if (state == engine::scanMovingArm)
@@ -140,8 +139,8 @@ void FormUpdates::enableRecordControls(const engine::TRS& thread) {
                 form_.SpinButton5},
                settings);
     const bool selections = connected && !modified;
-    if (TForm13* scalar = appWindows().form13)
-        setEnabled({scalar->rrs, scalar->fs, scalar->dp, scalar->ft}, selections);
+    if (TForm13* scalar = form_.peers().scalar)
+        scalar->enableSelections(selections);
     form_.smode->setEnabled(selections);
 }
 
@@ -152,23 +151,23 @@ void FormUpdates::updateRecordControls(engine::TRS& thread) {
 void FormUpdates::updateControlEnabling(engine::TRS& thread) {
     enableRecordControls(thread);
     const bool connected = thread.controlsEnabled.load();
-    const AppWindows& windows = appWindows();
+    const PeerWindows& peers = form_.peers();
     setEnabled({form_.setup, form_.ssleft, form_.sleft, form_.sright, form_.ssright, form_.HV, form_.speaker,
                 form_.BitBtn3, form_.rec, form_._pause, form_._stop},
                connected);
-    if (windows.form13)
-        windows.form13->HV->setEnabled(connected);
+    if (peers.scalar)
+        peers.scalar->enableHv(connected);
     if (connected)
         return;
     // The link is lost: the dialogs that need the apparatus close.
-    if (windows.form4 && windows.form4->isVisible())
-        windows.form4->done(ui::mrCancel);
-    if (windows.form12 && windows.form12->isVisible())
-        windows.form12->done(ui::mrCancel);
-    if (windows.form14 && windows.form14->isVisible())
-        windows.form14->done(ui::mrCancel);
-    if (windows.form13 && windows.form13->isVisible())
-        windows.form13->done(ui::mrCancel);
+    if (peers.setup)
+        peers.setup->closeCancelled();
+    if (peers.moveArm)
+        peers.moveArm->closeCancelled();
+    if (peers.waiting)
+        peers.waiting->endWait(ui::mrCancel);
+    if (peers.scalar)
+        peers.scalar->closeCancelled();
 }
 
 void FormUpdates::mergePendingRequests(engine::TRS&) {
@@ -176,19 +175,19 @@ void FormUpdates::mergePendingRequests(engine::TRS&) {
 }
 
 void FormUpdates::showScalarResult(engine::TRS& thread) {
-    const AppWindows& windows = appWindows();
-    if (windows.form13)
-        windows.form13->addResultRow(thread.scalarRate, thread.tubeCurrent);
-    if (windows.form14 && windows.form14->isVisible())
-        windows.form14->done(ui::mrOk);
+    const PeerWindows& peers = form_.peers();
+    if (peers.scalar)
+        peers.scalar->addResultRow(thread.scalarRate, thread.tubeCurrent);
+    if (peers.waiting)
+        peers.waiting->endWait(ui::mrOk);
 }
 
 void FormUpdates::abortDataWait(engine::TRS&) {
-    if (TForm14* waiting = appWindows().form14; waiting && waiting->isVisible())
-        waiting->done(ui::mrAbort);
+    if (DataWait* waiting = form_.peers().waiting)
+        waiting->endWait(ui::mrAbort);
 }
 
 void FormUpdates::releaseMoveButton(engine::TRS&) {
-    if (TForm12* moveArm = appWindows().form12)
+    if (TForm12* moveArm = form_.peers().moveArm)
         moveArm->releaseMoveButton();
 }

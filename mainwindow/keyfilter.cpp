@@ -1,10 +1,5 @@
 #include "mainwindow/keyfilter.h"
 
-#include "mainwindow/appwindows.h"
-#include "setup/tform12.h"
-
-#include "engine/trs.h"
-
 #include <QApplication>
 #include <QKeyEvent>
 
@@ -12,7 +7,8 @@
 #include <windows.h>
 #endif
 
-MoveArmShortcut::MoveArmShortcut(QObject* parent) : QObject(parent) {
+MoveArmShortcut::MoveArmShortcut(std::function<bool()> open, QObject* parent)
+    : QObject(parent), open_(std::move(open)) {
     if (qApp)
         qApp->installEventFilter(this);
 }
@@ -51,15 +47,10 @@ bool MoveArmShortcut::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool MoveArmShortcut::openMoveArm(const QKeyEvent& key) {
-    if (!leftControlDown() || !(key.modifiers() & Qt::ControlModifier) || opening_)
+    if (!leftControlDown() || !(key.modifiers() & Qt::ControlModifier) || opening_ || !open_)
         return false;
-    TForm12* dialog = appWindows().form12;
-    if (!dialog || !acquisitionThread || acquisitionThread->scanState.load() != engine::scanIdle ||
-        dialog->isVisible())
-        return false;
-    dialog->showArmAngle(acquisitionThread->armAngle.load());
     opening_ = true;
-    dialog->exec();
+    const bool opened = open_();
     opening_ = false;
-    return true;
+    return opened;
 }

@@ -3,13 +3,16 @@
 // goniometer arm, sets the counting time, detector voltage, angular step and vertical range, and
 // lists the live scan and the records loaded from files, one of which the scan plot displays.
 //
-// The window never talks to the apparatus: it posts requests to the acquisition thread, which it
-// creates and ends, and the thread changes the windows through FormUpdates (synchronised calls run
-// on this thread).
+// The window never talks to the apparatus: it posts requests to the acquisition thread that
+// start-up hands it, and the thread changes the windows through FormUpdates (synchronised calls run
+// on this thread). Other windows are reached through PeerWindows, also set by start-up.
 #pragma once
 
 #include "engine/requests.h"
 #include "mainwindow/consolerules.h"
+#include "mainwindow/peerwindows.h"
+
+#include "version.h"
 
 #include <QString>
 #include <QWidget>
@@ -33,25 +36,20 @@ class SpinButton;
 class trecdata;
 
 namespace engine {
-class Clock;
 class QtUiExecutor;
-class Sleeper;
 class TRS;
 } // namespace engine
 
-// How the window builds its acquisition thread; the defaults are those of the program.
+// The window's own options; the defaults are those of the program.
 struct Form1Options {
-    QString settingsPath;                 // rtg.ini; empty: the program's settings file
-    QString safetyCopyDir;                // empty: the thread's default place
-    const engine::Clock* clock = nullptr; // null: the wall clock
-    engine::Sleeper* sleeper = nullptr;   // null: real-time pauses
-    bool installKeyFilter = true;         // the application-wide Ctrl+M shortcut
+    QString settingsPath;         // rtg.ini; empty: the program's settings file
+    bool installKeyFilter = true; // the application-wide Ctrl+M shortcut
 };
 
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    static constexpr const char* kTitle = "ZAVO DRIVER USB v2.30";
+    static constexpr const char* kTitle = zavo::kMainWindowTitle;
     static constexpr int kBottomBarHeight = 37;
     static constexpr int kMargin = 16;              // left and right margin of the plot panel
     static constexpr int kSettingsStripWidth = 520; // `Bevel1`: the settings strip's width
@@ -124,10 +122,19 @@ public:
     bool holdUp = false;
 
     trecdata* displayedRecord() const { return displayedRecord_; }
-    engine::TRS* thread() const { return thread_.get(); }
+    engine::TRS* thread() const { return thread_; }
     engine::QtUiExecutor& executor() const { return *executor_; }
-    FormUpdates& updates() const { return *updates_; }
     const QString& settingsPath() const { return settingsPath_; }
+    const PeerWindows& peers() const { return peers_; }
+
+    // ---- Wiring by start-up ----
+    // The other windows this one changes.
+    void connectWindows(const PeerWindows& peers);
+    // The acquisition thread (running), the executor that serves its synchronised calls and the
+    // routines through which it updates the windows. The window asks for a fresh live record and
+    // enables its controls as the thread's state says. Start-up stops the thread before the
+    // window goes.
+    void connectThread(engine::TRS& thread, engine::QtUiExecutor& executor, FormUpdates& updates);
 
     // ---- Operations for other windows and the thread's routines ----
     void showRecord(trecdata* record);
@@ -151,6 +158,9 @@ public:
     void applyHints(bool shown);
     // Fits the window to a screen area (taller or wider windows shrink and are centred).
     void fitToScreen(const QRect& screen);
+    // Left Ctrl+M: opens the Move arm dialog with the arm's angle when the thread is idle and the
+    // dialog is not open yet. True when it opened.
+    bool openMoveArm();
 
     // ---- Handlers ----
     void recClick();
@@ -212,9 +222,10 @@ private:
     QString settingsPath_;
     trecdata* displayedRecord_ = nullptr;
     std::vector<std::unique_ptr<trecdata>> loadedRecords_; // entries 1.. of `lista`
-    std::unique_ptr<engine::QtUiExecutor> executor_;
-    std::unique_ptr<FormUpdates> updates_;
-    std::unique_ptr<engine::TRS> thread_;
+    PeerWindows peers_;
+    engine::QtUiExecutor* executor_ = nullptr;
+    FormUpdates* updates_ = nullptr;
+    engine::TRS* thread_ = nullptr;
     MoveArmShortcut* shortcut_ = nullptr;
     bool shown_ = false;
     bool shutdownPosted_ = false;

@@ -1,8 +1,8 @@
-// The main window's life: creation (which starts the acquisition thread), first display, closing
-// (which hands the thread its shut-down request) and destruction (which ends the thread).
+// The main window's life: creation, the wiring start-up gives it (the other windows and the
+// acquisition thread), first display, closing (which hands the thread its shut-down request) and
+// destruction.
 #include "mainwindow/tform1.h"
 
-#include "mainwindow/appwindows.h"
 #include "mainwindow/formupdates.h"
 #include "mainwindow/keyfilter.h"
 #include "mainwindow/plot/scanplot.h"
@@ -14,6 +14,7 @@
 #include "engine/qtuiexecutor.h"
 #include "engine/trs.h"
 #include "records/trecdata.h"
+#include "setup/tform12.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -22,7 +23,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTableWidget>
-#include <QThread>
 
 namespace {
 
@@ -65,19 +65,6 @@ void TForm1::FormCreate(const Form1Options& options) {
 
     displayedRecord_ = nullptr;
 
-    executor_ = std::make_unique<engine::QtUiExecutor>();
-    updates_ = std::make_unique<FormUpdates>(*this);
-    engine::TrsEnvironment environment;
-    environment.executor = &executor_->executor();
-    environment.windows = updates_.get();
-    environment.clock = options.clock;
-    environment.sleeper = options.sleeper;
-    environment.settingsPath = settingsPath_;
-    environment.safetyCopyDir = options.safetyCopyDir;
-    thread_ = std::make_unique<engine::TRS>(environment);
-    thread_->rebuildLiveRecord();
-    QThread::yieldCurrentThread();
-
     lista->setCurrentIndex(0);
     displayedEntry = 0;
     showRecord(nullptr);
@@ -85,8 +72,6 @@ void TForm1::FormCreate(const Form1Options& options) {
     for (SpeedButton* button : d)
         button->setEnabled(false); // no regions shown yet
     colourOffsetLabel();
-    // Nothing may be posted to the apparatus before the thread reports a link.
-    updateControlEnabling();
 
     if (const QScreen* screen = this->screen())
         fitToScreen(screen->availableGeometry());
@@ -94,7 +79,30 @@ void TForm1::FormCreate(const Form1Options& options) {
     range->setCurrentIndex(0);
 
     if (options.installKeyFilter)
-        shortcut_ = new MoveArmShortcut(this);
+        shortcut_ = new MoveArmShortcut([this] { return openMoveArm(); }, this);
+}
+
+void TForm1::connectWindows(const PeerWindows& peers) {
+    peers_ = peers;
+}
+
+void TForm1::connectThread(engine::TRS& thread, engine::QtUiExecutor& executor, FormUpdates& updates) {
+    thread_ = &thread;
+    executor_ = &executor;
+    updates_ = &updates;
+    thread_->rebuildLiveRecord();
+    showRecord(nullptr);
+    // Nothing may be posted to the apparatus before the thread reports a link.
+    updateControlEnabling();
+}
+
+bool TForm1::openMoveArm() {
+    TForm12* dialog = peers_.moveArm;
+    if (!dialog || !thread_ || thread_->scanState.load() != engine::scanIdle || dialog->isVisible())
+        return false;
+    dialog->showArmAngle(thread_->armAngle.load());
+    dialog->exec();
+    return true;
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -109,8 +117,8 @@ void TForm1::FormShow() {
     Panel3Resize();
     const bool hints =
         settingsFile(settingsPath_).readInt(QStringLiteral("Hints"), QStringLiteral("show"), 1) == 1;
-    if (TForm4* setupDialog = appWindows().form4)
-        setupDialog->shints->setChecked(hints);
+    if (TForm4* setupDialog = peers_.setup)
+        setupDialog->showHintsOption(hints);
     applyHints(hints);
 }
 
@@ -123,7 +131,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
         // The thread takes the request over inside a synchronised call, which only runs while this
         // thread serves them. The wait is bounded: while it aligns a scan start the thread takes no
         // requests, and the end of its run sends the shutdown sequence anyway.
-        if (thread_) {
+        if (thread_ && executor_) {
             executor_->waitUntil([this] { return !thread_->pendingRequests.contains(engine::shutDown); },
                                  std::chrono::milliseconds(kShutdownWaitMs));
         }
@@ -141,12 +149,5 @@ void TForm1::FormDestroy() {
         settings.writeInt(QStringLiteral("scan"), QStringLiteral("time"), *tenths);
     settings.writeInt(QStringLiteral("scan"), QStringLiteral("res"), st->currentIndex());
     showRecord(nullptr);
-    if (thread_) {
-        // Closing the executor (part of terminate) releases a worker that waits in a synchronised
-        // call, so waiting for the run to end cannot deadlock.
-        thread_->terminate();
-        thread_->waitFor();
-        thread_.reset();
-    }
     loadedRecords_.clear();
 }

@@ -2,8 +2,6 @@
 // window opens.
 #include "mainwindow/tform1.h"
 
-#include "app/tform15.h"
-#include "mainwindow/appwindows.h"
 #include "mainwindow/formupdates.h"
 #include "mainwindow/plot/scanplot.h"
 #include "scalar/tform13.h"
@@ -150,12 +148,12 @@ void TForm1::d1Click() {
 }
 
 void TForm1::smodeClick() {
-    if (TForm13* scalar = appWindows().form13)
+    if (TForm13* scalar = peers_.scalar)
         scalar->exec();
 }
 
 void TForm1::setupClick() {
-    TForm4* dialog = appWindows().form4;
+    TForm4* dialog = peers_.setup;
     if (!dialog)
         return;
     dialog->prepare(displayedRecord_);
@@ -163,14 +161,13 @@ void TForm1::setupClick() {
 }
 
 void TForm1::SpeedButton3Click() {
-    if (TForm15* support = appWindows().form15)
-        support->exec();
+    if (peers_.showSupport)
+        peers_.showSupport();
 }
 
 void TForm1::applyHints(bool shown) {
-    const AppWindows& windows = appWindows();
     ui::setHintsShown(this, shown);
-    ui::setHintsShown(windows.form4, shown);
-    ui::setHintsShown(windows.form12, shown);
-    ui::setHintsShown(windows.form13, shown);
+    ui::setHintsShown(peers_.setup, shown);
+    ui::setHintsShown(peers_.moveArm, shown);
+    ui::setHintsShown(peers_.scalar, shown);
 }

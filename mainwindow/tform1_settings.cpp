@@ -2,7 +2,6 @@
 // vertical range, offset switch and the comment of the displayed record.
 #include "mainwindow/tform1.h"
 
-#include "mainwindow/appwindows.h"
 #include "mainwindow/plot/scanplot.h"
 #include "scalar/tform13.h"
 #include "widgets/controls.h"
@@ -54,8 +53,8 @@ void TForm1::SpinButton5Click(int step, bool up) {
         return;
     const QString text = QString::number(*next) + QLatin1Char(' ');
     HVctrl->setText(text);
-    if (TForm13* scalar = appWindows().form13)
-        scalar->HVctrl->setText(text);
+    if (TForm13* scalar = peers_.scalar)
+        scalar->showDetectorVolts(text);
     thread_->requestDetectorHv(*next / 5);
 }
 
@@ -63,8 +62,8 @@ void TForm1::showLoweredDetectorVolts(int volts) {
     const QString text = QString::number(volts) + QLatin1Char(' ');
     if (lista->currentIndex() == 0)
         HVctrl->setText(text);
-    if (TForm13* scalar = appWindows().form13)
-        scalar->HVctrl->setText(text);
+    if (TForm13* scalar = peers_.scalar)
+        scalar->showDetectorVolts(text);
 }
 
 void TForm1::stChange() {

@@ -151,3 +151,42 @@ void TForm13::HVClick() {
     if (acquisitionThread)
         acquisitionThread->requestHv(HV->isChecked());
 }
+
+void TForm13::showCurrent(const QString& text) {
+    if (CI->text() != text)
+        CI->setText(text);
+}
+
+void TForm13::showDetectorVolts(const QString& text) {
+    HVctrl->setText(text);
+}
+
+void TForm13::showCountingTime(int hundredths) {
+    sfrq->setText(QString::asprintf("%0.1f ", hundredths / 100.0));
+}
+
+void TForm13::showSelections(int radiator, int filter, int position, double filterThickness) {
+    selectItem(rrs, radiator);
+    selectItem(fs, filter);
+    selectItem(dp, position);
+    ft->setText(QString::asprintf("%.1f", filterThickness));
+}
+
+void TForm13::enableSelections(bool enabled) {
+    for (QWidget* control : {static_cast<QWidget*>(rrs), static_cast<QWidget*>(fs), static_cast<QWidget*>(dp),
+                             static_cast<QWidget*>(ft)})
+        control->setEnabled(enabled);
+}
+
+void TForm13::enableHv(bool enabled) {
+    HV->setEnabled(enabled);
+}
+
+void TForm13::showHvOn(bool on) {
+    if (HV->isChecked() != on)
+        HV->setChecked(on);
+}
+
+void TForm13::closeCancelled() {
+    ui::endModal(this, ui::mrCancel);
+}

@@ -41,4 +41,20 @@ public:
     int resultCount() const;
 
     void HVClick();
+
+    // ---- What the main window and the acquisition thread's routines change ----
+    // The X-ray tube current read-out.
+    void showCurrent(const QString& text);
+    // The detector voltage read-out (volts and a blank, as the main window shows it).
+    void showDetectorVolts(const QString& text);
+    // The scalar counting time, in hundredths of a second.
+    void showCountingTime(int hundredths);
+    // The apparatus's radiator, filter, detector position and filter thickness.
+    void showSelections(int radiator, int filter, int position, double filterThickness);
+    // The selections can be changed only while the link is up and the live scan holds no data.
+    void enableSelections(bool enabled);
+    void enableHv(bool enabled);
+    void showHvOn(bool on);
+    // The link is lost: an open window ends with the cancel result.
+    void closeCancelled();
 };

@@ -73,6 +73,10 @@ void TForm12::releaseMoveButton() {
     SpeedButton1->setChecked(false);
 }
 
+void TForm12::closeCancelled() {
+    ui::endModal(this, ui::mrCancel);
+}
+
 void TForm12::SpeedButton1Click() {
     if (!acquisitionThread)
         return;

@@ -28,6 +28,8 @@ public:
     void setSpinButtonsEnabled(bool enabled);
     // The thread's move has ended: "Move to" comes up without posting anything.
     void releaseMoveButton();
+    // The link is lost: an open dialog ends with the cancel result.
+    void closeCancelled();
 
     void SpeedButton1Click();
     void BitBtn1Click();

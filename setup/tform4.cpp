@@ -287,3 +287,16 @@ void TForm4::acoarsesClick() {
         return;
     acquisitionThread->requestAutoCoarse(acoarses->isChecked());
 }
+
+void TForm4::showHvLimit(int limit, bool enabled) {
+    HVctrl->setText(QString::number(limit * 5) + QLatin1Char(' '));
+    hvlon->setChecked(enabled);
+}
+
+void TForm4::showHintsOption(bool shown) {
+    shints->setChecked(shown);
+}
+
+void TForm4::closeCancelled() {
+    ui::endModal(this, ui::mrCancel);
+}

@@ -89,6 +89,14 @@ public:
     void hvlonClick();
     void shintsClick();
     void acoarsesClick();
+    // ---- What the main window and the acquisition thread's routines change ----
+    // The apparatus's HV limit (volts / 5) and its switch.
+    void showHvLimit(int limit, bool enabled);
+    // The "Show hints" option as the settings file has it (applied by its click handler).
+    void showHintsOption(bool shown);
+    // The link is lost: an open dialog ends with the cancel result.
+    void closeCancelled();
+
     // Shared by the two HV limit spin buttons (steps 50 and 5 V).
     void SpinButton14Click(int step, bool up);
 

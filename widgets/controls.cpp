@@ -38,4 +38,17 @@ void setBold(QWidget* widget, bool bold) {
     widget->setFont(font);
 }
 
+void endModal(QDialog* window, int result) {
+    if (window && window->isVisible())
+        window->done(result);
+}
+
+void centreOver(QWidget* window, const QWidget* owner) {
+    if (!owner)
+        return;
+    const QRect frame = owner->frameGeometry();
+    window->move(frame.left() + (frame.width() - window->width()) / 2,
+                 frame.top() + (frame.height() - window->height()) / 2);
+}
+
 } // namespace ui

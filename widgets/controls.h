@@ -2,6 +2,7 @@
 // and labels placed at fixed pixel positions.
 #pragma once
 
+#include <QDialog>
 #include <QLabel>
 #include <QToolButton>
 
@@ -33,5 +34,9 @@ QLabel* makeReadout(QWidget* parent, const QString& text = {}, Qt::Alignment ali
 // A plain label at (x, y), sized to its text.
 QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, bool bold = false);
 void setBold(QWidget* widget, bool bold);
+// Ends a modal window's run with `result` when it is open; nothing when it is hidden.
+void endModal(QDialog* window, int result);
+// Centres `window` over `owner`'s frame (halves rounded toward zero); nothing without an owner.
+void centreOver(QWidget* window, const QWidget* owner);
 
 } // namespace ui

@@ -2,10 +2,10 @@
 // apparatus (which answers at once: no counting time, no line delay, no arm travel), and every step
 // reaches the main window through its update routines, run on the user-interface thread by the Qt
 // event loop, with the plot drawing each new point. Goal: at least 960 steps a second, what the
-// link's 115200 baud carries. Run with QT_QPA_PLATFORM=offscreen.
+// link's 115200 baud carries. Runs on the offscreen platform unless QT_QPA_PLATFORM names another.
 #include "simulator/simprovider.h"
 
-#include "tests/mainwindow/form_fixtures.h"
+#include "tests/support/formsession.h"
 
 #include "engine/qtuiexecutor.h"
 #include "mainwindow/plot/scanplot.h"
@@ -21,7 +21,6 @@ namespace {
 using namespace std::chrono_literals;
 
 void BM_ScanStepsThroughTheWindows(benchmark::State& state) {
-    formtest::app();
     sim::ApparatusOptions options;
     options.firmware.armStepTime = 0;
     options.firmware.byteTime = 0;
@@ -52,7 +51,7 @@ void BM_ScanStepsThroughTheWindows(benchmark::State& state) {
         // The last scan counts as saved, so the scan button starts the next without asking.
         if (thread.liveRecord)
             thread.liveRecord->modified = false;
-        const std::uint64_t calls = form.executor().executor().served();
+        const std::uint64_t calls = session.windows().executor().executor().served();
         form.rec->click();
         const bool done = session.waitUntil(
             [&] {
@@ -65,7 +64,7 @@ void BM_ScanStepsThroughTheWindows(benchmark::State& state) {
             return;
         }
         steps += thread.liveRecord->ValidCellCount();
-        served += form.executor().executor().served() - calls;
+        served += session.windows().executor().executor().served() - calls;
     }
     state.SetItemsProcessed(steps);
     state.counters["steps_per_s"] =

@@ -2,10 +2,11 @@
 // of one new point, as painted during a live scan.
 #include "mainwindow/plot/plotgeometry.h"
 #include "mainwindow/plot/scanplot.h"
-#include "tests/mainwindow/plot/plotfixtures.h"
+#include "tests/support/plotfixtures.h"
 
 #include <benchmark/benchmark.h>
 
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <QToolButton>
@@ -14,7 +15,6 @@
 namespace {
 
 struct Scene {
-    QApplication& app = plotfixtures::app(); // before any widget
     QWidget window;
     QWidget* panel = nullptr;
     std::unique_ptr<trecdata> record = plotfixtures::spectrumRecord(1, 100, 2699);

@@ -1,8 +1,9 @@
 // Renders the plot of a synthetic spectrum into a PNG, to look at it.
 // Usage: plot_demo <file.png> [width height] [zoomed]
 #include "mainwindow/plot/scanplot.h"
-#include "tests/mainwindow/plot/plotfixtures.h"
+#include "tests/support/plotfixtures.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QImage>
 #include <QLabel>
@@ -15,7 +16,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: plot_demo <file.png> [width height] [zoomed]\n");
         return 2;
     }
-    QApplication& app = plotfixtures::app();
+    QApplication app(argc, argv);
     const int width = argc >= 4 ? std::atoi(argv[2]) : 900;
     const int height = argc >= 4 ? std::atoi(argv[3]) : 560;
 

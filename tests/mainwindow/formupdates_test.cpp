@@ -1,9 +1,8 @@
 // The windows on the simulated apparatus: the settings arrive, a whole scan runs through the
 // windows with the plot growing, the HV limit caps the HV buttons, and closing during a scan or a
 // move ends the program without a hang.
-#include "tests/mainwindow/form_fixtures.h"
+#include "tests/support/formsession.h"
 
-#include "mainwindow/appwindows.h"
 #include "mainwindow/plot/scanplot.h"
 #include "scalar/tform13.h"
 #include "setup/tform4.h"
@@ -17,10 +16,13 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -94,9 +96,9 @@ TEST_F(SimulatedApparatus, TheApparatusSettingsReachEveryWindow) {
     TForm1& f = form();
     EXPECT_EQ(f.st->currentIndex(), 3); // 0.05 degree
     EXPECT_EQ(f.HVctrl->text(), QStringLiteral("0 "));
-    EXPECT_EQ(appWindows().form4->HVctrl->text(), QStringLiteral("650 "));
-    EXPECT_TRUE(appWindows().form4->hvlon->isChecked());
-    EXPECT_EQ(appWindows().form13->sfrq->text(), QStringLiteral("1.0 "));
+    EXPECT_EQ(session.windows().setup().HVctrl->text(), QStringLiteral("650 "));
+    EXPECT_TRUE(session.windows().setup().hvlon->isChecked());
+    EXPECT_EQ(session.windows().scalar().sfrq->text(), QStringLiteral("1.0 "));
     EXPECT_TRUE(session.waitUntil([&] { return f.CA->text() == QLatin1String("45.00 deg. "); }))
         << f.CA->text().toStdString();
     EXPECT_TRUE(session.waitUntil([&] {
@@ -119,7 +121,7 @@ TEST_F(SimulatedApparatus, TheHvLimitCapsTheVoltageButtonsButNotStepsDown) {
     EXPECT_EQ(f.HVctrl->text(), QStringLiteral("650 "));
 
     // The limit raised to 1000 V through the Setup dialog's spin buttons.
-    TForm4* setup = appWindows().form4;
+    TForm4* setup = &session.windows().setup();
     for (int i = 0; i < 7; ++i)
         setup->SpinButton14->upButton()->click();
     ASSERT_EQ(setup->HVctrl->text(), QStringLiteral("1000 "));
@@ -179,6 +181,70 @@ TEST_F(SimulatedApparatus, AWholeScanRunsThroughTheWindowsAndThePlotGrows) {
     EXPECT_FALSE(f.st->isEnabled());
     EXPECT_FALSE(f.smode->isEnabled());
     EXPECT_TRUE(f.CV->text().endsWith(QLatin1String(" cps ")));
+}
+
+TEST_F(SimulatedApparatus, TheAutomaticFullScaleGrowsWithTheMeasuredValuesAndNeverShrinks) {
+    formtest::Watchdog watchdog(300s);
+    connect();
+    shortenTheScan();
+    TForm1& f = form();
+    ASSERT_EQ(f.range->currentIndex(), 0); // "auto"
+    // Counts need the detector's high voltage: 650 V, on.
+    f.HVctrl->setText(QStringLiteral("600 "));
+    f.SpinButton5->upButton()->click();
+    f.HV->click();
+    ASSERT_TRUE(session.waitUntil(
+        [this] { return thread().hvIsOn.load() && thread().configSnapshot().hvSetting == 130; }));
+    startScan();
+    const trecdata* live = thread().liveRecord.get();
+    ASSERT_EQ(live->rangeMode, 0);
+    std::vector<int> indices{live->rangeIndex};
+    ASSERT_TRUE(session.waitUntil(
+        [&] {
+            if (live->rangeIndex != indices.back())
+                indices.push_back(live->rangeIndex);
+            return thread().scanState.load() == engine::scanIdle && !f.scanActive;
+        },
+        120s));
+    EXPECT_TRUE(std::is_sorted(indices.begin(), indices.end()));
+    // The range ends at the full scale of the highest value measured anywhere in the region, its
+    // last cells included.
+    double highest = -1;
+    for (int angle = 400; angle <= 500; angle += 10)
+        highest = std::max(highest, live->ValueAtAngle(angle));
+    ASSERT_GT(highest, 0);
+    EXPECT_EQ(live->rangeIndex, std::max(indices.front(), records::fullScaleIndex(highest))) << highest;
+    EXPECT_GT(live->rangeIndex, indices.front()) << highest;
+    EXPECT_EQ(f.range->currentIndex(), 0);
+}
+
+TEST_F(SimulatedApparatus, ALoadedRecordFreezesTheScanSettingsButNotTheScalarSelections) {
+    connect();
+    TForm1& f = form();
+    TForm13& scalar = session.windows().scalar();
+    auto loaded = std::make_unique<trecdata>();
+    const int entry =
+        f.addLoadedRecord(std::move(loaded), QStringLiteral("loaded.rtg: Live at 0.5/1.0  [deg/sec]"));
+    f.lista->setCurrentIndex(entry);
+    f.listaChange();
+    ASSERT_NE(f.displayedRecord(), thread().liveRecord.get());
+    ASSERT_TRUE(thread().controlsEnabled.load());
+    for (QWidget* control : std::initializer_list<QWidget*>{f.SpinButton1, f.SpinButton2, f.SpinButton3, f.st,
+                                                            f.SpinButton4, f.SpinButton5})
+        EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{scalar.rrs, scalar.fs, scalar.dp, scalar.ft, f.smode})
+        EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
+    // The thread's next enabling keeps it so while the loaded record is shown.
+    f.updateControlEnabling();
+    EXPECT_FALSE(f.st->isEnabled());
+    EXPECT_TRUE(scalar.rrs->isEnabled());
+    // Back on the live scan, the settings can be changed again.
+    f.lista->setCurrentIndex(0);
+    f.listaChange();
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{f.SpinButton1, f.SpinButton3, f.st, f.SpinButton5})
+        EXPECT_TRUE(control->isEnabled()) << control->objectName().toStdString();
 }
 
 TEST_F(SimulatedApparatus, ClosingDuringAScanEndsWithoutAHang) {

@@ -1,6 +1,6 @@
 // The command line of zavo-driver on record files written byte by byte.
 #include "cli/cli.h"
-#include "tests/records/handmade.h"
+#include "tests/support/handmade.h"
 
 #include <QFile>
 #include <QJsonArray>

@@ -1,5 +1,6 @@
-// Shared by the main window's tests: the application object, a run of the program's windows on a
-// chosen device provider with its own settings file, and a guard against hangs.
+// Shared by the window tests and the window benchmark: a run of the program's parts (windows,
+// acquisition thread) on a chosen device provider with its own settings file, and a guard against
+// hangs. The test main has created the application object.
 #pragma once
 
 #include "app/project1.h"
@@ -8,7 +9,6 @@
 #include "engine/clock.h"
 #include "engine/trs.h"
 
-#include <QApplication>
 #include <QTemporaryDir>
 
 #include <chrono>
@@ -22,8 +22,6 @@ namespace formtest {
 
 using namespace std::chrono_literals;
 
-QApplication& app();
-
 // The in-process simulated apparatus, its time running `timeScale` times faster than real time.
 std::unique_ptr<ft::Provider> simulator(double timeScale);
 
@@ -35,8 +33,9 @@ public:
                      const QString& settingsText = {});
     ~Session();
 
+    project1::Windows& windows() const { return *windows_; }
     TForm1& form() const { return windows_->main(); }
-    engine::TRS& thread() const { return *form().thread(); }
+    engine::TRS& thread() const { return windows_->thread(); }
     QString settingsPath() const { return dir_.filePath(QStringLiteral("rtg.ini")); }
     // Serves the thread's calls and the event loop until `done` or the timeout.
     bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s) const;

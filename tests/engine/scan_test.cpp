@@ -1,6 +1,6 @@
 // Scans, arm moves and calibration against the simulated apparatus, and the thread's timers.
-#include "tests/engine/simfixture.h"
-#include "tests/engine/trsaccess.h"
+#include "tests/support/simfixture.h"
+#include "tests/support/trsaccess.h"
 
 #include "records/recordfile.h"
 

@@ -1,12 +1,8 @@
 // The main window without an apparatus: start-up state, the spin buttons, the arm buttons, the scan
 // button, the record list and the vertical range, showing a record, fitting to the screen and closing.
-#include "tests/engine/trsaccess.h"
-#include "tests/mainwindow/form_fixtures.h"
+#include "tests/support/formsession.h"
+#include "tests/support/trsaccess.h"
 
-#include "app/tform14.h"
-#include "app/tform15.h"
-#include "app/tform5.h"
-#include "mainwindow/appwindows.h"
 #include "mainwindow/plot/scanplot.h"
 #include "scalar/tform13.h"
 #include "setup/tform12.h"
@@ -93,27 +89,17 @@ TEST_F(DisconnectedWindow, StartsWithTheSavedSettingsEveryWindowAndNoRecord) {
              f.rec, f._pause, f._stop, f.ssleft, f.sleft, f.sright, f.ssright, f.HV, f.speaker, f.setup,
              f.BitBtn3, f.smode, f.SpinButton1, f.SpinButton4, f.st})
         EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
-    const AppWindows& windows = appWindows();
-    EXPECT_EQ(windows.form1, &f);
-    EXPECT_TRUE(windows.form4 && windows.form5 && windows.form6 && windows.form11 && windows.form12 &&
-                windows.form13 && windows.form14 && windows.form15);
-    EXPECT_EQ(windows.form5->windowTitle(), QStringLiteral("Exporting data to Excel"));
-    EXPECT_EQ(windows.form6->windowTitle(), QStringLiteral("Print"));
-    EXPECT_EQ(windows.form11->windowTitle(), QStringLiteral("Regions of interest"));
-    EXPECT_EQ(windows.form12->windowTitle(), QStringLiteral("Move arm"));
-    EXPECT_EQ(windows.form13->windowTitle(), QStringLiteral("ZAVO DRIVER SCALAR MODE"));
-    EXPECT_EQ(windows.form15->windowTitle(), QStringLiteral("ZAVO DRIVER USB"));
 }
 
 TEST_F(DisconnectedWindow, HintsFollowTheSettingAtFirstDisplay) {
     // "show" = 2 turns hints off: only 1 turns them on.
     form().show();
-    EXPECT_FALSE(appWindows().form4->shints->isChecked());
+    EXPECT_FALSE(session.windows().setup().shints->isChecked());
     EXPECT_FALSE(ui::hintsShown(form().rec));
-    EXPECT_FALSE(ui::hintsShown(appWindows().form12));
-    appWindows().form4->shints->click();
+    EXPECT_FALSE(ui::hintsShown(&session.windows().moveArm()));
+    session.windows().setup().shints->click();
     EXPECT_TRUE(ui::hintsShown(form().rec));
-    EXPECT_TRUE(ui::hintsShown(appWindows().form13->rrs));
+    EXPECT_TRUE(ui::hintsShown(session.windows().scalar().rrs));
 }
 
 TEST_F(DisconnectedWindow, CountingTimeSpinButtonsClampAndPostOnlyChanges) {
@@ -155,7 +141,7 @@ TEST_F(DisconnectedWindow, DetectorVoltageSpinButtonsClampAndTheScalarWindowFoll
     f.HVctrl->setText(QStringLiteral("30 "));
     clickSpin(f.SpinButton5, false);
     EXPECT_EQ(f.HVctrl->text(), QStringLiteral("0 "));
-    EXPECT_EQ(appWindows().form13->HVctrl->text(), QStringLiteral("0 "));
+    EXPECT_EQ(session.windows().scalar().HVctrl->text(), QStringLiteral("0 "));
     EXPECT_EQ(engine::TrsTestAccess::values(thread()).hv, 0);
     EXPECT_TRUE(taken().contains(engine::setDetectorHv));
     // At 0 V a down button posts 0 V again.
@@ -441,7 +427,7 @@ TEST_F(DisconnectedWindow, SettingsAreWrittenWhenTheWindowGoes) {
     settle();
     form().sfrq->setText(QStringLiteral("12.5 "));
     form().st->setCurrentIndex(1);
-    appWindows().form4->shints->setChecked(true);
+    session.windows().setup().shints->setChecked(true);
     const QString path = session.settingsPath();
     session.end();
     QFile file(path);
@@ -450,55 +436,6 @@ TEST_F(DisconnectedWindow, SettingsAreWrittenWhenTheWindowGoes) {
     EXPECT_TRUE(text.contains(QStringLiteral("time=125"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("res=1"))) << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("show=1"))) << text.toStdString();
-}
-
-TEST(AuxiliaryWindows, TheWaitingWindowFillsItsBarAndOnlyClosesFromOutside) {
-    formtest::app();
-    TForm14 waiting;
-    EXPECT_TRUE(waiting.windowFlags() & Qt::FramelessWindowHint);
-    EXPECT_EQ(waiting.Label1->text(), QStringLiteral("Waiting for data, please wait ...."));
-    EXPECT_EQ(waiting.Button1->text(), QStringLiteral("Abort"));
-    // A counting time of 0.1 s: maximum 1, full after the first tick, and it stays there.
-    waiting.ProgressBar1->setMaximum(1);
-    waiting.ProgressBar1->setValue(0);
-    waiting.Timer1Timer();
-    EXPECT_EQ(waiting.ProgressBar1->value(), 1);
-    waiting.Timer1Timer();
-    EXPECT_EQ(waiting.ProgressBar1->value(), 1);
-    // The timer runs only while the window is shown; Escape does not close it.
-    waiting.show();
-    EXPECT_TRUE(waiting.Timer1->isActive());
-    QTest::keyClick(&waiting, Qt::Key_Escape);
-    EXPECT_TRUE(waiting.isVisible());
-    waiting.done(ui::mrAbort);
-    EXPECT_FALSE(waiting.isVisible());
-    EXPECT_FALSE(waiting.Timer1->isActive());
-    EXPECT_EQ(waiting.result(), ui::mrAbort);
-}
-
-TEST(AuxiliaryWindows, TheWaitingWindowCentresOverItsOwner) {
-    formtest::app();
-    QWidget owner;
-    owner.setGeometry(100, 200, 701, 500);
-    TForm14 waiting;
-    waiting.placeOver(&owner);
-    const QRect frame = owner.frameGeometry();
-    EXPECT_EQ(waiting.x(), frame.left() + (frame.width() - waiting.width()) / 2);
-    EXPECT_EQ(waiting.y(), frame.top() + (frame.height() - waiting.height()) / 2);
-}
-
-TEST(AuxiliaryWindows, SupportAndProgressWindows) {
-    formtest::app();
-    TForm15 support;
-    EXPECT_EQ(support.windowTitle(), QStringLiteral("ZAVO DRIVER USB"));
-    EXPECT_FALSE(support.windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_TRUE(support.Label1->font().bold());
-    TForm5 progress;
-    progress.ProgressBar1->setMaximum(2);
-    progress.stepIt();
-    progress.stepIt();
-    progress.stepIt();
-    EXPECT_EQ(progress.ProgressBar1->value(), 2);
 }
 
 } // namespace

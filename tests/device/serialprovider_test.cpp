@@ -3,7 +3,6 @@
 #include "device/replies.h"
 #include "device/serialprovider.h"
 #include "tests/device/ptypair.h"
-#include "tests/device/qtapp.h"
 
 #include <gtest/gtest.h>
 
@@ -42,7 +41,6 @@ TEST(SerialProvider, NamedPortThatDoesNotExistListsNoDevice) {
 
 class SerialOnPty : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ensureApplication(); }
     void SetUp() override {
         ASSERT_TRUE(pty.ok());
         D2XXUnit::resetState();

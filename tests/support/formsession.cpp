@@ -1,4 +1,4 @@
-#include "tests/mainwindow/form_fixtures.h"
+#include "tests/support/formsession.h"
 
 #include "device/d2xxunit.h"
 #include "engine/qtuiexecutor.h"
@@ -11,14 +11,6 @@
 
 namespace formtest {
 
-QApplication& app() {
-    static int argc = 1;
-    static char name[] = "test_form";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = new QApplication(argc, argv);
-    return *instance;
-}
-
 std::unique_ptr<ft::Provider> simulator(double timeScale) {
     sim::ApparatusOptions options;
     options.timeScale = timeScale;
@@ -27,14 +19,13 @@ std::unique_ptr<ft::Provider> simulator(double timeScale) {
 
 Session::Session(std::unique_ptr<ft::Provider> provider, double sleeperScale, const QString& settingsText)
     : sleeper_(sleeperScale) {
-    app();
     if (!settingsText.isEmpty()) {
         QFile file(settingsPath());
         if (file.open(QIODevice::WriteOnly))
             file.write(settingsText.toLatin1());
     }
     D2XXUnit::setProvider(std::move(provider));
-    Form1Options options;
+    project1::Options options;
     options.settingsPath = settingsPath();
     options.safetyCopyDir = dir_.path();
     options.sleeper = &sleeper_;
@@ -51,7 +42,7 @@ void Session::end() {
 }
 
 bool Session::waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) const {
-    return form().executor().waitUntil(done, timeout);
+    return windows_->executor().waitUntil(done, timeout);
 }
 
 Watchdog::Watchdog(std::chrono::seconds limit)

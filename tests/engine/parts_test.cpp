@@ -1,7 +1,7 @@
 // The engine's building blocks on their own: request sets, the typed request calls, the command
 // ring, synchronised calls, the settings file, the remaining-time estimate and what it shows, the
 // growth of the automatic full scale and the pauses.
-#include "tests/engine/trsaccess.h"
+#include "tests/support/trsaccess.h"
 
 #include "engine/clock.h"
 #include "engine/commandqueue.h"

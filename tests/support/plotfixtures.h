@@ -1,9 +1,9 @@
-// Records and a widget host for the scan plot's tests, benchmarks and demo.
+// Records for the scan plot's tests, benchmarks and demo.
 #pragma once
 
 #include "records/trecdata.h"
 
-#include <QApplication>
+#include <QString>
 
 #include <cmath>
 #include <memory>
@@ -15,15 +15,6 @@ inline void PrintTo(const QString& text, std::ostream* os) {
 }
 
 namespace plotfixtures {
-
-// One Qt application per process; widget tests and benchmarks call this first.
-inline QApplication& app() {
-    static int argc = 1;
-    static char name[] = "plot";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = new QApplication(argc, argv);
-    return *instance;
-}
 
 // A Bragg spectrum of a copper tube on a rock-salt crystal: the continuum plus the K lines in
 // first and second order, in counts per second, at an angle in degrees.

@@ -1,11 +1,11 @@
 // The application-wide Move arm shortcut: M with the LEFT Ctrl key held opens the dialog while the
 // thread is idle; the right Ctrl key does not count.
-#include "tests/mainwindow/form_fixtures.h"
+#include "tests/support/formsession.h"
 
-#include "mainwindow/appwindows.h"
 #include "mainwindow/keyfilter.h"
 #include "setup/tform12.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
@@ -36,7 +36,7 @@ protected:
 
     // Presses M with Ctrl held; returns whether the Move arm dialog opened (it is closed again).
     bool pressM() {
-        TForm12* dialog = appWindows().form12;
+        TForm12* dialog = &session.windows().moveArm();
         opened = false;
         shownAngle.clear();
         QTimer::singleShot(0, dialog, [this, dialog] {

@@ -1,6 +1,6 @@
 // The acquisition thread's link: connection, handshake and configuration, losing the link and
 // reconnecting, the settings in rtg.ini, the shutdown sequence and closing without deadlock.
-#include "tests/engine/simfixture.h"
+#include "tests/support/simfixture.h"
 
 #include "engine/profilefile.h"
 #include "engine/qtuiexecutor.h"

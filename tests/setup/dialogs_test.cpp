@@ -1,9 +1,8 @@
 // The Setup and Move arm dialogs as far as they are built: their read-outs and spin buttons, and
 // the requests they post.
-#include "tests/engine/trsaccess.h"
-#include "tests/mainwindow/form_fixtures.h"
+#include "tests/support/formsession.h"
+#include "tests/support/trsaccess.h"
 
-#include "mainwindow/appwindows.h"
 #include "scalar/tform13.h"
 #include "setup/tform12.h"
 #include "setup/tform4.h"
@@ -32,8 +31,8 @@ protected:
     static void press(SpinButton* spin, bool up) { (up ? spin->upButton() : spin->downButton())->click(); }
 
     formtest::Session session;
-    TForm4& setup = *appWindows().form4;
-    TForm12& moveArm = *appWindows().form12;
+    TForm4& setup = session.windows().setup();
+    TForm12& moveArm = session.windows().moveArm();
 };
 
 TEST_F(Dialogs, ThePhysicalRangeKeepsTenDegreesWithinZeroAndOneHundredThirty) {
@@ -85,7 +84,7 @@ TEST_F(Dialogs, TheHvLimitStepsAndALowerLimitCutsTheDetectorVoltage) {
     press(setup.SpinButton14, false);
     EXPECT_EQ(setup.HVctrl->text(), QStringLiteral("950 "));
     EXPECT_EQ(form.HVctrl->text(), QStringLiteral("950 "));
-    EXPECT_EQ(appWindows().form13->HVctrl->text(), QStringLiteral("950 "));
+    EXPECT_EQ(session.windows().scalar().HVctrl->text(), QStringLiteral("950 "));
     EXPECT_EQ(engine::TrsTestAccess::values(session.thread()).hv, 190);
     const engine::RequestSet posted = taken();
     EXPECT_TRUE(posted.contains(engine::setHvLimit) && posted.contains(engine::setDetectorHv));

@@ -3,11 +3,12 @@
 // backing store, so the tests see what the opaque canvas really keeps on screen.
 #include "mainwindow/plot/plotaxes.h"
 #include "mainwindow/plot/scanplot.h"
-#include "tests/mainwindow/plot/plotfixtures.h"
+#include "tests/support/plotfixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
@@ -39,7 +40,6 @@ protected:
 class ScanPlotTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        plotfixtures::app();
         window_ = std::make_unique<QWidget>();
         window_->resize(840, 560);
         panel_ = new QWidget(window_.get());

@@ -1,6 +1,6 @@
 // Requests that change the apparatus's settings and calibration: arm position, arm range, offset,
 // detector HV, the values that only the thread takes over, and scalar readings.
-#include "tests/engine/simfixture.h"
+#include "tests/support/simfixture.h"
 
 #include "records/real48.h"
 

@@ -1,6 +1,6 @@
 // Record files: layout, round trips, damaged files and safe saving.
 #include "records/recordfile.h"
-#include "tests/records/handmade.h"
+#include "tests/support/handmade.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -4,7 +4,6 @@
 #include "device/devicechoice.h"
 #include "device/linkseq.h"
 #include "device/replies.h"
-#include "tests/device/qtapp.h"
 
 #include <QProcess>
 
@@ -57,7 +56,6 @@ bool pumpUntil(Seen& seen, const std::function<bool()>& done) {
 class ApparatusSim : public ::testing::Test {
 protected:
     void SetUp() override {
-        testing_device::ensureApplication();
         sim.setProgram(QStringLiteral(ZAVO_APPARATUS_SIM));
         sim.start();
         ASSERT_TRUE(sim.waitForStarted(10000)) << sim.errorString().toStdString();

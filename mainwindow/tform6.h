@@ -1,0 +1,10 @@
+// The print dialog: its printer choice and the printing come with the printing feature.
+#pragma once
+
+#include <QDialog>
+
+class TForm6 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm6(QWidget* parent = nullptr);
+};
