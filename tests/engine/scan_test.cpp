@@ -353,14 +353,16 @@ TEST_F(ScanTest, HaltDuringACalibrateThenScanForgetsTheScan) {
     // A calibration asked for later is only a calibration.
     recordStatuses();
     thread->requestCoarseCalibration();
+    // The calibration shows first; only the Idle after it ends the wait.
+    const auto sawCalibration = [&] {
+        return std::any_of(statuses.begin(), statuses.end(),
+                           [](const auto& s) { return s.text == "Coarse angle calibration"; });
+    };
+    ASSERT_TRUE(until(sawCalibration));
     ASSERT_TRUE(until([&] {
         return !statuses.empty() && statuses.back().text == "Idle" && !thread->status().calibrating;
     }));
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
-    bool sawCalibration = false;
-    for (const auto& s : statuses)
-        sawCalibration |= s.text == "Coarse angle calibration";
-    EXPECT_TRUE(sawCalibration);
     EXPECT_EQ(countState(engine::scanRepositioning), 0);
     EXPECT_EQ(thread->scanState.load(), engine::scanIdle);
     EXPECT_EQ(validCells(), 0);
