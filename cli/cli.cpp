@@ -17,6 +17,8 @@ constexpr std::array kCommands = {
     Command{"info", "FILE.RTG", "print a record file's fields as one JSON object", &runInfo},
     Command{"export-text", "FILE.RTG OUT.txt", "write a record's points as a tab-separated text file",
             &runExportText},
+    Command{"export-xlsx", "FILE.RTG OUT.xlsx", "write a record's points as a spreadsheet workbook",
+            &runExportXlsx},
     Command{"scan", "[OPTIONS] --out FILE.RTG", "scan on the apparatus and save the record (scan --help)",
             &runScan},
     Command{"demo", "[--out-dir DIR]", "a short scan on the simulated apparatus, saved with a text export",
@@ -96,6 +98,21 @@ std::unique_ptr<trecdata> loadRecordForCommand(const QString& path, Io& io) {
         io.err << loaded.message << '\n';
     }
     return std::move(loaded.record);
+}
+
+int runRecordExport(const QStringList& args, Io& io, const char* command, RecordExport write) {
+    if (!expectArguments(args, 2, command, io))
+        return kExitFailure;
+    const auto record = loadRecordForCommand(args[0], io);
+    if (!record)
+        return kExitFailure;
+    QString error;
+    if (!write(*record, args[1], &error)) {
+        io.err << error << '\n';
+        return kExitFailure;
+    }
+    io.out << "Wrote " << args[1] << '\n';
+    return kExitOk;
 }
 
 bool expectArguments(const QStringList& args, qsizetype count, const char* command, Io& io) {

@@ -6,20 +6,10 @@
 namespace cli {
 
 int runExportText(const QStringList& args, Io& io) {
-    if (!expectArguments(args, 2, "export-text", io)) {
-        return kExitFailure;
-    }
-    const auto record = loadRecordForCommand(args[0], io);
-    if (!record) {
-        return kExitFailure;
-    }
-    QString error;
-    if (!records::exportText(*record, args[1], QLocale(), &error)) {
-        io.err << error << '\n';
-        return kExitFailure;
-    }
-    io.out << "Wrote " << args[1] << '\n';
-    return kExitOk;
+    return runRecordExport(args, io, "export-text",
+                           [](const trecdata& record, const QString& path, QString* error) {
+                               return records::exportText(record, path, QLocale(), error);
+                           });
 }
 
 } // namespace cli

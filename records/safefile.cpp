@@ -1,9 +1,29 @@
-// Safe file replacement through QSaveFile (temporary file + rename on commit).
+// Safe file replacement: a temporary file beside the target, renamed over it once complete.
 #include "records/safefile.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <filesystem>
+#include <system_error>
 
 namespace records {
+
+namespace {
+
+constexpr QFileDevice::Permissions kNewFilePermissions = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                         QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                                         QFileDevice::ReadGroup | QFileDevice::ReadOther;
+
+void setError(QString* error, const QString& path, const QString& reason) {
+    if (error) {
+        *error = QStringLiteral("Cannot write %1: %2").arg(path, reason);
+    }
+}
+
+} // namespace
 
 bool writeFileSafely(const QString& path, QByteArrayView bytes, QString* error) {
     QSaveFile file(path);
@@ -12,11 +32,40 @@ bool writeFileSafely(const QString& path, QByteArrayView bytes, QString* error) 
     if (written && file.commit()) {
         return true;
     }
-    if (error) {
-        *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-    }
+    setError(error, path, file.errorString());
     file.cancelWriting(); // the destructor then removes the temporary file
     return false;
+}
+
+bool writeFileBesideSafely(const QString& path, const FileWriter& write, QString* error) {
+    const QFileInfo target(path);
+    // Creating the file proves the folder exists and takes a name no other writer holds.
+    QTemporaryFile temporary(target.absolutePath() + QStringLiteral("/.") + target.fileName() +
+                             QStringLiteral(".XXXXXX"));
+    if (!temporary.open()) {
+        setError(error, path, temporary.errorString());
+        return false;
+    }
+    temporary.close();
+    const QString temporaryPath = temporary.fileName();
+    // A temporary file is private to its owner; the finished file gets the permissions of the file it
+    // replaces, or those of an ordinary new file.
+    temporary.setPermissions(target.exists() ? QFile::permissions(path) : kNewFilePermissions);
+    QString reason;
+    if (!write(temporaryPath, &reason)) {
+        setError(error, path, reason.isEmpty() ? QStringLiteral("the file could not be written") : reason);
+        return false; // the temporary file is removed with `temporary`
+    }
+    // std::filesystem::rename replaces an existing target in one step on every platform.
+    std::error_code failure;
+    std::filesystem::rename(QFile::encodeName(temporaryPath).toStdString(),
+                            QFile::encodeName(target.absoluteFilePath()).toStdString(), failure);
+    if (failure) {
+        setError(error, path, QString::fromStdString(failure.message()));
+        return false;
+    }
+    temporary.setAutoRemove(false); // it is the target now
+    return true;
 }
 
 } // namespace records

@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
+
 namespace records {
 
 // Writes `bytes` to a temporary file in the target's folder and renames it over `path` only when
@@ -11,5 +13,12 @@ namespace records {
 // previous file is left as it was, the temporary file is removed, `*error` explains and the result
 // is false.
 bool writeFileSafely(const QString& path, QByteArrayView bytes, QString* error = nullptr);
+
+// The same for a writer that opens a file by name itself (a library that writes a whole file):
+// `write` is given a fresh, empty file in the target's folder and returns whether it wrote it
+// completely (else it sets its reason, when it knows one). Only then the file replaces `path`;
+// otherwise it is removed and the previous file stays.
+using FileWriter = std::function<bool(const QString& temporaryPath, QString* reason)>;
+bool writeFileBesideSafely(const QString& path, const FileWriter& write, QString* error = nullptr);
 
 } // namespace records

@@ -11,24 +11,6 @@
 
 namespace records {
 
-std::vector<ExportedPoint> exportedPoints(const trecdata& record) {
-    // A step the apparatus never uses (0 or negative, from a damaged file) exports every valid cell.
-    const std::int32_t step = record.angularStep > 0 ? record.angularStep : 1;
-    std::vector<ExportedPoint> points;
-    for (std::int32_t i = 0; i < trecdata::kCellCount; ++i) {
-        const std::int32_t angle = record.IndexToAngle(i);
-        if (angle % step != 0 || !record.IsValidAt(angle)) {
-            continue;
-        }
-        // A cell may still be written while we read it; a reading of -1 means no data after all.
-        const double rate = record.ValueAtAngle(angle);
-        if (rate != -1.0) {
-            points.push_back({angle / 20.0, rate});
-        }
-    }
-    return points;
-}
-
 // Shortcut: value x 100 rounded to
 // an integer is the correctly rounded result unless the product lies near a tie (where its own
 // rounding error could tip it); those and huge values go through to_chars, which is exact but slow.

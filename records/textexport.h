@@ -1,6 +1,7 @@
 // Text export of a scan: a tab-separated file with one line per exported point.
 #pragma once
 
+#include "records/exportedpoints.h"
 #include "records/trecdata.h"
 
 #include <QByteArray>
@@ -9,18 +10,8 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace records {
-
-struct ExportedPoint {
-    double degrees; // displayed angle, applied offset included
-    double rate;    // counting rate averaged over the step's fill window, cps
-};
-
-// The points a scan exports, in ascending cell order: every valid cell whose displayed angle is a
-// multiple of the angular step. A scan at step 10 thus gives one point per 0.5 degree.
-std::vector<ExportedPoint> exportedPoints(const trecdata& record);
 
 // The text file's bytes: "angle [deg]\tcounting rate [cps]\r\n", then "%.2f\t%.2f\r\n" per point with
 // the locale's decimal separator, in Windows-1252.

@@ -13,6 +13,7 @@ packages=(
   xvfb xauth xdotool imagemagick x11-apps
   fonts-dejavu-core
   python3
+  locales
 )
 
 missing=()
@@ -20,14 +21,20 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
-if [ ${#missing[@]} -eq 0 ]; then
-  echo "setup: all packages present"
-  exit 0
-fi
-
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-echo "setup: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "setup: all packages present"
+else
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# A locale with a comma as decimal separator, for the tests of number formatting in files.
+if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
+  echo "setup: generating the de_DE.UTF-8 locale"
+  $SUDO localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi

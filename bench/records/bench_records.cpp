@@ -1,7 +1,8 @@
 // Speed of the record operations a full scan leans on: saving and loading, the automatic range and
-// the text export, each over a record whose 2600 cells all hold data.
+// the text and workbook exports, each over a record whose 2600 cells all hold data.
 #include "records/recordfile.h"
 #include "records/textexport.h"
+#include "records/workbookexport.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -79,5 +80,16 @@ void TextExportFile(benchmark::State& state) {
     }
 }
 BENCHMARK(TextExportFile);
+
+// The whole workbook of a full record on disk: cells, zip archive, safe replacement.
+void WorkbookExportFile(benchmark::State& state) {
+    const auto record = fullRecord();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("scan.xlsx"));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(records::exportSpreadsheet(*record, path));
+    }
+}
+BENCHMARK(WorkbookExportFile)->Unit(benchmark::kMillisecond);
 
 } // namespace

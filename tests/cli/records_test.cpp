@@ -1,5 +1,6 @@
 // The command line of zavo-driver on record files written byte by byte.
 #include "cli/cli.h"
+#include "tests/records/workbookreader.h"
 #include "tests/support/handmade.h"
 
 #include <QFile>
@@ -134,6 +135,37 @@ TEST_F(CommandLine, ExportText) {
     EXPECT_EQ(failed.status, 2);
 }
 
+TEST_F(CommandLine, ExportXlsxWritesTheWorkbookOfTheTextExport) {
+    const QString source = write(QStringLiteral("a.RTG"), handmade::file(sample()));
+    const Outcome result = runCli({QStringLiteral("export-xlsx"), source, path(QStringLiteral("a.xlsx"))});
+    ASSERT_EQ(result.status, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.out.contains(path(QStringLiteral("a.xlsx"))));
+    const std::optional<workbook::Sheet> sheet = workbook::readFirstSheet(path(QStringLiteral("a.xlsx")));
+    ASSERT_TRUE(sheet);
+    // The same two points as the text export: 10.00 degrees at 20 cps, 10.50 at 3.25.
+    EXPECT_EQ(sheet->cells.at({1, 1}).value, QStringLiteral("Angle [deg]"));
+    EXPECT_EQ(sheet->cells.at({1, 2}).value, QStringLiteral("counting rate [cps]"));
+    EXPECT_EQ(sheet->lastRow(), 3);
+    EXPECT_EQ(sheet->cells.at({2, 1}).value, QStringLiteral("10"));
+    EXPECT_EQ(sheet->cells.at({2, 2}).value, QStringLiteral("20"));
+    EXPECT_EQ(sheet->cells.at({3, 1}).value, QStringLiteral("10.5"));
+    EXPECT_EQ(sheet->cells.at({3, 2}).value, QStringLiteral("3.25"));
+
+    // Errors exit 2 with a message and write nothing.
+    Outcome failed =
+        runCli({QStringLiteral("export-xlsx"), source, path(QStringLiteral("no/such/folder.xlsx"))});
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_TRUE(failed.err.contains(QStringLiteral("no/such/folder.xlsx")));
+    failed = runCli({QStringLiteral("export-xlsx"), write(QStringLiteral("x.RTG"), "ZAV"),
+                     path(QStringLiteral("b.xlsx"))});
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_EQ(failed.err, QStringLiteral("Wrong file format\n"));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("b.xlsx"))));
+    failed = runCli({QStringLiteral("export-xlsx"), source});
+    EXPECT_EQ(failed.status, 2);
+    EXPECT_TRUE(failed.err.startsWith(QStringLiteral("usage: zavo-driver export-xlsx FILE.RTG OUT.xlsx")));
+}
+
 TEST_F(CommandLine, HelpAndUnknownCommands) {
     Outcome result = runCli({QStringLiteral("--help")});
     EXPECT_EQ(result.status, 0);
@@ -188,6 +220,12 @@ TEST_F(CommandLine, TheProgramRunsHeadless) {
     result = run({QStringLiteral("export-text"), source, path(QStringLiteral("de.txt"))});
     EXPECT_EQ(result.status, 0) << result.err.toStdString();
     EXPECT_TRUE(read(QStringLiteral("de.txt")).endsWith("10,00\t20,00\r\n10,50\t3,25\r\n"));
+
+    result = run({QStringLiteral("export-xlsx"), source, path(QStringLiteral("de.xlsx"))});
+    EXPECT_EQ(result.status, 0) << result.err.toStdString();
+    const std::optional<workbook::Sheet> sheet = workbook::readFirstSheet(path(QStringLiteral("de.xlsx")));
+    ASSERT_TRUE(sheet);
+    EXPECT_EQ(sheet->cells.at({3, 1}).value, QStringLiteral("10.5"));
 
     result = run({QStringLiteral("info"), write(QStringLiteral("bad.RTG"), "ZAV")});
     EXPECT_EQ(result.status, 2);

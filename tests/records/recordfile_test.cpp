@@ -1,5 +1,6 @@
 // Record files: layout, round trips, damaged files and safe saving.
 #include "records/recordfile.h"
+#include "tests/records/filesizelimit.h"
 #include "tests/support/handmade.h"
 
 #include <QBuffer>
@@ -10,9 +11,9 @@
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
+
+#include <utility>
 
 namespace {
 
@@ -336,17 +337,11 @@ TEST_F(RecordFiles, AFailedSaveKeepsTheOldFileAndTheModifiedFlag) {
     EXPECT_TRUE(record->modified);
     EXPECT_FALSE(QFileInfo::exists(path("nowhere")));
 
-    // A disk that fills up mid-write: the file-size limit makes every write past 4 KiB fail.
-    struct rlimit saved {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 4096;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool saved1 = records::saveRecordFile(*record, path("scan.RTG"), &error);
-    const bool saved2 = records::writeRecordFile(*record, path("scan.RTG"));
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+    // A disk that fills up mid-write: every write past 4 KiB fails.
+    const auto [saved1, saved2] = withFileSizeLimit(4096, [&] {
+        return std::pair{records::saveRecordFile(*record, path("scan.RTG"), &error),
+                         records::writeRecordFile(*record, path("scan.RTG"))};
+    });
     EXPECT_FALSE(saved1);
     EXPECT_FALSE(saved2);
     EXPECT_TRUE(record->modified);
