@@ -55,7 +55,7 @@ void TRS::handleApplyOffset() {
 }
 
 // Runs on the user-interface thread (it edits the live record). True when it asked for a new
-// live record.
+// live record; a live record with unsaved measurements is never replaced here.
 bool TRS::regionCheck() {
     const int armMin = config.armMin;
     int kept = 0;
@@ -85,9 +85,15 @@ bool TRS::regionCheck() {
             record.AddRegion(region.from, region.to);
         return false;
     }
-    rebuildLiveRecord();
     scanStart.store(config.armMin);
     scanEnd.store(config.armMax);
+    // The plain rule asks for a new live record here, which would throw away a scan not yet saved
+    // (an offset set with the offset switch on shifts the record's range, so it no longer matches).
+    // Such a record is kept, as a reconnection keeps it; the next live record takes the new range
+    // when the user discards this one through a path that asks first (Reset, a new scan, closing).
+    if (record.modified.load())
+        return false;
+    rebuildLiveRecord();
     return true;
 }
 
