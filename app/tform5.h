@@ -20,4 +20,9 @@ public:
     void begin(const QWidget* owner, int maximum) override;
     void step() override { stepIt(); }
     void end() override { hide(); }
+    void placeAt(const QPoint& topLeft) override { move(topLeft); }
+    void setPosition(int position) override;
+
+private:
+    int paintedPosition_ = 0;
 };

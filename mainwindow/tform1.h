@@ -11,6 +11,7 @@
 #include "engine/requests.h"
 #include "mainwindow/consolerules.h"
 #include "mainwindow/peerwindows.h"
+#include "records/fileflows.h"
 
 #include "version.h"
 
@@ -22,6 +23,7 @@
 #include <optional>
 #include <vector>
 
+class FileDialogs;
 class FormUpdates;
 class MoveArmShortcut;
 class QComboBox;
@@ -30,6 +32,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
+class ProgressWindow;
 class ScanPlot;
 class SpeedButton;
 class SpinButton;
@@ -187,6 +190,25 @@ public:
     void Panel2Resize();
     void Panel3Resize();
 
+    // ---- Record file flows (tform1_fileflows.cpp) ----
+    // Saves a record through the save dialog (record file, text or workbook; the record file alone
+    // with recordOnly). False only when a record file or text file could not be written; true
+    // without a record, when cancelled, and for a workbook (which reports its own failure).
+    bool saveRecord(trecdata* record, bool recordOnly);
+    void BitBtn4Click(); // "Save"
+    void BitBtn5Click(); // "Load"
+    void BitBtn2Click(); // "Close"
+    void BitBtn3Click(); // "Reset"
+    // Asks about every modified record; true when the window may close.
+    bool FormCloseQuery();
+    // The user switched the save dialog to type n (from 1): the extension a bare name gets.
+    QString SaveDialog1TypeChange(int type);
+    // Loads one record file as a new entry of `lista` and displays it; false (after a message)
+    // when it is not a record file or cannot be read.
+    bool loadRecordEntry(const QString& path);
+    // The file dialogs of the flows (the program's own unless a test sets others).
+    void setFileDialogs(std::unique_ptr<FileDialogs> dialogs);
+
     // Closing: the thread is asked to shut down (see closeEvent). True once it was.
     bool shutdownPosted() const { return shutdownPosted_; }
 
@@ -219,6 +241,13 @@ private:
     // disabled until the thread's next status update.
     void endHold(bool (*stops)(const console::Arm&), SpeedButton* button);
 
+    // Record file flows (tform1_fileflows.cpp).
+    records::SaveOutcome saveRecordAs(trecdata& record, bool recordOnly);
+    void exportWorkbook(const trecdata& record, const QString& path);
+    FileDialogs& fileDialogs();
+    // Removes entry `entry` (1..) from `lista` and hands its record over.
+    std::unique_ptr<trecdata> takeLoadedRecord(int entry);
+
     QString settingsPath_;
     trecdata* displayedRecord_ = nullptr;
     std::vector<std::unique_ptr<trecdata>> loadedRecords_; // entries 1.. of `lista`
@@ -229,4 +258,6 @@ private:
     MoveArmShortcut* shortcut_ = nullptr;
     bool shown_ = false;
     bool shutdownPosted_ = false;
+    std::unique_ptr<FileDialogs> fileDialogs_;
+    std::vector<records::FileType> saveTypes_; // of the save dialog that is open
 };

@@ -345,6 +345,10 @@ void TForm1::connectHandlers() {
     connect(setup, &QPushButton::clicked, this, &TForm1::setupClick);
     connect(SpeedButton3, &SpeedButton::clicked, this, &TForm1::SpeedButton3Click);
     connect(BitBtn7, &QPushButton::clicked, this, &QWidget::close);
+    connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
+    connect(BitBtn5, &QPushButton::clicked, this, &TForm1::BitBtn5Click);
     connect(dall, &SpeedButton::clicked, this, &TForm1::d1Click);
     for (SpeedButton* button : d)
         connect(button, &SpeedButton::clicked, this, &TForm1::d1Click);

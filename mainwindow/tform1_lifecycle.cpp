@@ -3,6 +3,7 @@
 // destruction.
 #include "mainwindow/tform1.h"
 
+#include "mainwindow/filedialogs.h"
 #include "mainwindow/formupdates.h"
 #include "mainwindow/keyfilter.h"
 #include "mainwindow/plot/scanplot.h"
@@ -123,6 +124,10 @@ void TForm1::FormShow() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (!shutdownPosted_ && !FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
     if (!shutdownPosted_) {
         showRecord(nullptr);
         if (thread_)

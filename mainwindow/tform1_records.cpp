@@ -43,6 +43,16 @@ int TForm1::addLoadedRecord(std::unique_ptr<trecdata> record, const QString& lab
     return lista->count() - 1;
 }
 
+std::unique_ptr<trecdata> TForm1::takeLoadedRecord(int entry) {
+    if (entry < 1 || entry > static_cast<int>(loadedRecords_.size()))
+        return nullptr;
+    const auto at = loadedRecords_.begin() + (entry - 1);
+    std::unique_ptr<trecdata> record = std::move(*at);
+    loadedRecords_.erase(at);
+    lista->removeItem(entry);
+    return record;
+}
+
 void TForm1::listaChange() {
     const int entry = lista->currentIndex();
     displayedEntry = entry;

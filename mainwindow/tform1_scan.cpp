@@ -4,11 +4,11 @@
 
 #include "mainwindow/consolerules.h"
 #include "widgets/controls.h"
+#include "widgets/messages.h"
 
 #include "engine/trs.h"
 
 #include <QLabel>
-#include <QMessageBox>
 
 std::optional<console::Arm> TForm1::armState() const {
     if (!thread_)
@@ -44,11 +44,7 @@ void TForm1::recClick() {
         return;
     }
     if (thread_ && thread_->liveRecord && thread_->liveRecord->modified.load()) {
-        const auto answer =
-            QMessageBox::warning(this, QStringLiteral("Warning"),
-                                 QStringLiteral("Current scan will be lost. Proceed without saving?"),
-                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-        if (answer != QMessageBox::Yes) {
+        if (!ui::askProceed(this, QLatin1String(records::kScanWillBeLost))) {
             // Nothing changes, the button included.
             rec->setChecked(!rec->isChecked());
             sfrq->setEnabled(true);

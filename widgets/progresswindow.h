@@ -3,6 +3,7 @@
 // that export.
 #pragma once
 
+class QPoint;
 class QWidget;
 
 class ProgressWindow {
@@ -14,4 +15,8 @@ public:
     // Advances the bar by one, up to its maximum.
     virtual void step() = 0;
     virtual void end() = 0;
+    // Puts the window's top left corner at a point of the screen.
+    virtual void placeAt(const QPoint& topLeft) = 0;
+    // Sets the bar to a position (clamped to its range) and shows it at once.
+    virtual void setPosition(int position) = 0;
 };

@@ -2,6 +2,7 @@
 // windows with the plot growing, the HV limit caps the HV buttons, and closing during a scan or a
 // move ends the program without a hang.
 #include "tests/support/formsession.h"
+#include "widgets/messages.h"
 
 #include "mainwindow/plot/scanplot.h"
 #include "scalar/tform13.h"
@@ -77,11 +78,14 @@ protected:
         ASSERT_TRUE(session.waitUntil([this] { return thread().scanState.load() == engine::scanScanning; }));
     }
 
-    // Closes the window and ends the program as it does at exit; the thread must be gone after.
+    // Closes the window and ends the program as it does at exit; the thread must be gone after. The
+    // scan measured so far is given up (No to the question about it).
     void closeAndEnd() {
         QElapsedTimer clock;
         clock.start();
+        ui::setMessageResponder([](const ui::Message&) { return ui::Reply::No; });
         EXPECT_TRUE(form().close());
+        ui::setMessageResponder({});
         session.end();
         EXPECT_EQ(acquisitionThread, nullptr);
         // Generous: the apparatus's own shutdown pauses take 2.5 s, here a fifth of it.
