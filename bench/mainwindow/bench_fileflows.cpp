@@ -6,6 +6,7 @@
 #include "records/recordfile.h"
 #include "records/trecdata.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QTemporaryDir>
 

@@ -10,6 +10,7 @@
 #include "records/recordfile.h"
 #include "records/trecdata.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
