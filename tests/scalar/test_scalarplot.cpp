@@ -2,8 +2,8 @@
 #include "scalar/filterlist.h"
 #include "scalar/scalarchart.h"
 #include "scalar/scalarplot.h"
+#include "tests/scalar/qtapp.h"
 
-#include <QApplication>
 #include <QCategoryAxis>
 #include <QChart>
 #include <QComboBox>
@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+using scalar_tests::ensureApplication;
+
 using namespace scalar;
 
 namespace {
@@ -22,15 +24,6 @@ const ScalarCells kRow = {"1", "1000 ", "Cu", "Ni", "E. S. 14", "0,5", "120", "1
 
 QList<QPointF> pointsOf(const QXYSeries* series) {
     return series->points();
-}
-
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "scalar_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) {
-        new QApplication(argc, argv);
-    }
 }
 
 } // namespace

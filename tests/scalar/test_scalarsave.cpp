@@ -5,9 +5,9 @@
 
 #include "scalar/export/moseleytemplate.h"
 #include "scalar/export/scalartext.h"
+#include "tests/scalar/qtapp.h"
 #include "tests/scalar/xlsxread.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QPrinter>
@@ -17,18 +17,11 @@
 
 #include <gtest/gtest.h>
 
+using scalar_tests::ensureApplication;
+
 using namespace scalar;
 
 namespace {
-
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "scalar_tests";
-    static char* argv[] = {name, nullptr};
-    if (!QApplication::instance()) {
-        new QApplication(argc, argv);
-    }
-}
 
 class SaveFlow : public ::testing::Test {
 protected:
