@@ -147,10 +147,10 @@ void TForm13::createResultControls() {
     res = new QTableWidget(this);
     res->setObjectName(QStringLiteral("res"));
     scalar::setUpResultsTable(res);
-    res->setGeometry(224, 80, 346, 508);
+    res->setGeometry(224, 80, 392, 508);
 
     wykr = new ScalarChart(this);
-    wykr->setGeometry(580, 80, 418, 508);
+    wykr->setGeometry(624, 80, 376, 508);
 }
 
 void TForm13::connectHandlers() {
