@@ -1,12 +1,12 @@
 // Takes readings on the simulated apparatus through the scalar-mode window and screenshots it.
 // Usage (under Xvfb): scalar_demo plateau|filters OUT.png
-#include "tests/mainwindow/form_fixtures.h"
+#include "tests/support/formsession.h"
 
-#include "mainwindow/appwindows.h"
 #include "scalar/tform13.h"
 #include "widgets/controls.h"
 #include "widgets/spinbutton.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -52,10 +52,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: scalar_demo plateau|filters OUT.png\n");
         return 2;
     }
+    QApplication application(argc, argv);
     QLocale::setDefault(QLocale::c());
     formtest::Session session(formtest::simulator(5), 0.2);
     session.form().show();
-    TForm13& f = *appWindows().form13;
+    TForm13& f = session.windows().scalar();
     if (!session.waitUntil([&] { return session.thread().linkReady.load() && f.rrs->isEnabled(); })) {
         std::fprintf(stderr, "no link to the simulated apparatus\n");
         return 1;

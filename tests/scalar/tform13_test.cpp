@@ -1,9 +1,8 @@
 // The scalar-mode window among the program's windows: its controls and rules without an apparatus,
 // then whole readings on the simulated apparatus through the windows.
-#include "tests/mainwindow/form_fixtures.h"
+#include "tests/support/formsession.h"
 
 #include "app/tform14.h"
-#include "mainwindow/appwindows.h"
 #include "scalar/scalarchart.h"
 #include "scalar/tform13.h"
 #include "simulator/simprovider.h"
@@ -39,7 +38,7 @@ protected:
     ScalarWindow() { QLocale::setDefault(QLocale::c()); }
     ~ScalarWindow() override { QLocale::setDefault(QLocale::system()); }
     formtest::Session session;
-    TForm13& f = *appWindows().form13;
+    TForm13& f = session.windows().scalar();
 };
 
 } // namespace
@@ -194,7 +193,7 @@ protected:
 
     std::shared_ptr<sim::Apparatus> apparatus;
     formtest::Session session;
-    TForm13& f = *appWindows().form13;
+    TForm13& f = session.windows().scalar();
 };
 
 } // namespace
@@ -230,7 +229,7 @@ TEST_F(ScalarOnApparatus, ReadingsAgainstDetectorHvShowThePlateau) {
 TEST_F(ScalarOnApparatus, ATenthOfASecondGivesTheWaitingBarAMaximumOfOne) {
     formtest::Watchdog watchdog(120s);
     connect();
-    TForm14* waiting = appWindows().form14;
+    TForm14* waiting = &session.windows().waiting();
     int maximum = -1;
     runInWindow([&] {
         setCountingTime("0.2 ", 10);
@@ -245,7 +244,7 @@ TEST_F(ScalarOnApparatus, ATenthOfASecondGivesTheWaitingBarAMaximumOfOne) {
 TEST_F(ScalarOnApparatus, AbortOnlyAsksAndALostLinkClosesBothWindows) {
     formtest::Watchdog watchdog(120s);
     connect();
-    TForm14* waiting = appWindows().form14;
+    TForm14* waiting = &session.windows().waiting();
     bool openAfterAbort = false;
     QTimer::singleShot(0, [&] {
         setCountingTime("30.1 ", 3000); // 6 s at this time scale: the reading will not arrive first
