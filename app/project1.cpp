@@ -79,6 +79,12 @@ void Windows::wireWindows() {
     TForm15* support = form15_;
     peers.showSupport = [support] { support->exec(); };
     main->connectWindows(peers);
+    DataWait* waiting = form14_.get();
+    form13_->waitForData = [waiting](const QWidget* owner, int ticks) {
+        return waiting->waitOver(owner, ticks);
+    };
+    form13_->detectorVoltsShown = [main](int volts) { main->showLoweredDetectorVolts(volts); };
+    form13_->programFolder = QCoreApplication::applicationDirPath();
 }
 
 void Windows::startThread(const Options& options) {

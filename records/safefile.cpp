@@ -68,4 +68,17 @@ bool writeFileBesideSafely(const QString& path, const FileWriter& write, QString
     return true;
 }
 
+bool produceFileSafely(const QString& path, const std::function<bool(const QString& tempPath)>& produce,
+                       QString* error) {
+    return writeFileBesideSafely(
+        path,
+        [&](const QString& temporaryPath, QString* reason) {
+            const bool done = produce(temporaryPath);
+            if (!done && error && reason)
+                *reason = *error;
+            return done;
+        },
+        error);
+}
+
 } // namespace records

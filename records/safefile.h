@@ -21,4 +21,8 @@ bool writeFileSafely(const QString& path, QByteArrayView bytes, QString* error =
 using FileWriter = std::function<bool(const QString& temporaryPath, QString* reason)>;
 bool writeFileBesideSafely(const QString& path, const FileWriter& write, QString* error = nullptr);
 
+// The same for a producer that reports no reason of its own (it may fill in *error first).
+bool produceFileSafely(const QString& path, const std::function<bool(const QString& tempPath)>& produce,
+                       QString* error = nullptr);
+
 } // namespace records

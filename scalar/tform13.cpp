@@ -1,49 +1,70 @@
+// The scalar-mode window's controls, texts, hints and places.
 #include "scalar/tform13.h"
 
+#include "scalar/filterlist.h"
+#include "scalar/resultstable.h"
+#include "scalar/scalarchart.h"
 #include "widgets/controls.h"
 #include "widgets/glyphs.h"
+#include "widgets/spinbutton.h"
 
-#include "engine/trs.h"
-
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
-#include <QHeaderView>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 
 namespace {
 
-const QStringList kRadiators = {"N/A", "V", "Cr", "Mn", "Fe", "Co", "Ni", "Cu", "Zn"};
-const QStringList kFilters = {"none", "V", "Cr", "Mn", "Fe", "Co", "Ni", "Cu", "Zn"};
+constexpr int kTop = 40; // controls of the settings strip; their captions above
+constexpr int kControlHeight = 25;
 
-QStringList detectorPositions() {
-    QStringList items;
-    for (int n = 13; n <= 30; ++n)
-        items << QStringLiteral("E. S. %1").arg(n);
-    return items;
+QLabel* makeNamedReadout(QWidget* parent, const char* name, QRect place, bool bold) {
+    QLabel* readout = ui::makeReadout(parent);
+    readout->setObjectName(QLatin1String(name));
+    ui::setBold(readout, bold);
+    readout->setGeometry(place);
+    return readout;
 }
 
-QComboBox* makeSelector(QWidget* parent, const char* name, const QStringList& items, const QString& top,
-                        const QString& bottom, int x) {
-    ui::makeLabel(parent, top, x, 12);
-    ui::makeLabel(parent, bottom, x, 28);
+SpinButton* makeSpin(QWidget* parent, const char* name, int tag, int x) {
+    auto* button = new SpinButton(tag, parent);
+    button->setObjectName(QLatin1String(name));
+    button->move(x, kTop);
+    return button;
+}
+
+// A caption of one or two lines above a control of the strip.
+void caption(QWidget* parent, const QString& top, const QString& bottom, int x) {
+    if (bottom.isEmpty()) {
+        ui::makeLabel(parent, top, x, kTop - 18);
+        return;
+    }
+    ui::makeLabel(parent, top, x, kTop - 34);
+    ui::makeLabel(parent, bottom, x, kTop - 18);
+}
+
+QComboBox* makeSelector(QWidget* parent, const char* name, const QStringList& items, int x, int width) {
     auto* box = new QComboBox(parent);
     box->setObjectName(QLatin1String(name));
     box->addItems(items);
-    box->setGeometry(x, 48, 80, 24);
+    box->setGeometry(x, kTop, width, kControlHeight);
     return box;
 }
 
-void setCell(QTableWidget* table, int row, int column, const QString& text) {
-    auto* item = new QTableWidgetItem(text);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    table->setItem(row, column, item);
-}
-
-QString cellText(const QTableWidget* table, int row, int column) {
-    const QTableWidgetItem* item = table->item(row, column);
-    return item ? item->text() : QString();
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& text, const QString& hint,
+                        ui::Glyph glyph, QRect place) {
+    auto* button = new QPushButton(ui::glyph(glyph), text, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setToolTip(hint);
+    button->setAutoDefault(false);
+    button->setGeometry(place);
+    return button;
 }
 
 } // namespace
@@ -52,68 +73,103 @@ TForm13::TForm13(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("Form13"));
     setWindowTitle(QStringLiteral("ZAVO DRIVER SCALAR MODE"));
-    setFixedSize(720, 470);
+    setFixedSize(1010, 600);
+    beep = &QApplication::beep;
+    createSettingControls();
+    createResultControls();
+    connectHandlers();
+}
 
-    ui::makeLabel(this, QStringLiteral("Counting time [s]"), 12, 12);
-    sfrq = ui::makeReadout(this);
-    sfrq->setObjectName(QStringLiteral("sfrq"));
-    ui::setBold(sfrq, true);
-    sfrq->setGeometry(12, 32, 80, 25);
-    ui::makeLabel(this, QStringLiteral("Detector HV [V]"), 12, 66);
-    HVctrl = ui::makeReadout(this);
-    HVctrl->setObjectName(QStringLiteral("HVctrl"));
-    ui::setBold(HVctrl, true);
-    HVctrl->setGeometry(12, 86, 80, 25);
+void TForm13::createSettingControls() {
+    caption(this, QStringLiteral("Counting time [s]"), {}, 12);
+    sfrq = makeNamedReadout(this, "sfrq", {12, kTop, 64, kControlHeight}, true);
+    SpinButton3 = makeSpin(this, "SpinButton3", 100, 78);
+    SpinButton2 = makeSpin(this, "SpinButton2", 10, 99);
+    SpinButton1 = makeSpin(this, "SpinButton1", 1, 120);
+
+    caption(this, QStringLiteral("Detector HV [V]"), {}, 160);
+    HVctrl = makeNamedReadout(this, "HVctrl", {160, kTop, 64, kControlHeight}, true);
+    SpinButton5 = makeSpin(this, "SpinButton5", 50, 226);
+    SpinButton4 = makeSpin(this, "SpinButton4", 5, 247);
     HV = new SpeedButton(this);
     HV->setObjectName(QStringLiteral("HV"));
     HV->setCheckable(true);
     HV->setIcon(ui::glyph(ui::Glyph::highVoltage));
-    HV->setGeometry(100, 86, 25, 25);
-    connect(HV, &SpeedButton::clicked, this, &TForm13::HVClick);
+    HV->setToolTip(QStringLiteral("Detector HV on/off"));
+    HV->setGeometry(272, kTop, kControlHeight, kControlHeight);
 
-    rrs = makeSelector(this, "rrs", kRadiators, QStringLiteral("Rotary radiator"),
-                       QStringLiteral("selection"), 160);
-    fs = makeSelector(this, "fs", kFilters, QStringLiteral("Filter"), QStringLiteral("selection"), 250);
-    dp = makeSelector(this, "dp", detectorPositions(), QStringLiteral("Detector"), QStringLiteral("position"),
-                      340);
-    ui::makeLabel(this, QStringLiteral("Filter"), 430, 12);
-    ui::makeLabel(this, QStringLiteral("thickness [mm]"), 430, 28);
+    caption(this, QStringLiteral("Rotary radiator"), QStringLiteral("selection"), 320);
+    rrs = makeSelector(this, "rrs", scalar::radiatorItems(), 320, 90);
+    caption(this, QStringLiteral("Filter"), QStringLiteral("selection"), 420);
+    fs = makeSelector(this, "fs", scalar::filterItems(), 420, 90);
+    scalar::drawFilterItems(fs);
+    caption(this, QStringLiteral("Detector"), QStringLiteral("position"), 520);
+    dp = makeSelector(this, "dp", scalar::positionItems(), 520, 100);
+    caption(this, QStringLiteral("Filter"), QStringLiteral("thickness [mm]"), 630);
     ft = new QLineEdit(QStringLiteral("0"), this);
     ft->setObjectName(QStringLiteral("ft"));
-    ft->setGeometry(430, 48, 80, 24);
-    ui::makeLabel(this, QStringLiteral("X-ray Tube"), 540, 12);
-    ui::makeLabel(this, QStringLiteral("Current:"), 540, 28);
-    CI = ui::makeReadout(this);
-    CI->setObjectName(QStringLiteral("CI"));
-    CI->setGeometry(540, 48, 100, 25);
+    ft->setGeometry(630, kTop, 90, kControlHeight);
+    ft->installEventFilter(this);
+    caption(this, QStringLiteral("X-ray Tube"), QStringLiteral("Current:"), 740);
+    CI = makeNamedReadout(this, "CI", {740, kTop, 100, kControlHeight}, false);
+}
 
-    res = new QTableWidget(kHeaderRows + 1, kColumns, this);
-    res->setObjectName(QStringLiteral("res"));
-    res->horizontalHeader()->hide();
-    res->verticalHeader()->hide();
-    res->setSelectionBehavior(QAbstractItemView::SelectRows);
-    res->setSelectionMode(QAbstractItemView::SingleSelection);
-    res->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    const int widths[kColumns] = {20, 45, 27, 27, 27, 40, 40, 65};
-    const char* top[kColumns] = {"No.", "DHV", "RRS", "FS", "DP", "FT", "XRTC", "Intensity"};
-    const char* second[kColumns] = {"", "[V]", "", "", "", "[mm]", "[\u00b5A]", "[cps]"};
-    for (int column = 0; column < kColumns; ++column) {
-        res->setColumnWidth(column, widths[column] + 12);
-        for (int row = 0; row < kHeaderRows; ++row) {
-            auto* item = new QTableWidgetItem(QString::fromUtf8(row == 0 ? top[column] : second[column]));
-            item->setFlags(Qt::ItemIsEnabled);
-            item->setBackground(palette().button());
-            res->setItem(row, column, item);
-        }
+void TForm13::createResultControls() {
+    mode = new QGroupBox(QStringLiteral("Independent variable"), this);
+    mode->setObjectName(QStringLiteral("mode"));
+    mode->setToolTip(QStringLiteral("Select column to display on the chart"));
+    mode->setGeometry(12, 80, 200, 190);
+    modeButtons = new QButtonGroup(this);
+    for (int i = 0; i < static_cast<int>(scalar::variableItems().size()); ++i) {
+        auto* item = new QRadioButton(scalar::variableItems()[i], mode);
+        item->setGeometry(10, 24 + 27 * i, 184, 24);
+        modeButtons->addButton(item, i);
     }
-    for (int row = 0; row < res->rowCount(); ++row)
-        res->setRowHeight(row, 20);
-    res->setGeometry(12, 126, 400, 300);
+    modeButtons->button(scalar::detectorHv)->setChecked(true);
+    lc = new QCheckBox(QStringLiteral("Line chart"), this);
+    lc->setObjectName(QStringLiteral("lc"));
+    lc->setGeometry(20, 278, 190, 24);
 
-    BitBtn7 = new QPushButton(ui::glyph(ui::Glyph::exit), QStringLiteral("Exit"), this);
-    BitBtn7->setObjectName(QStringLiteral("BitBtn7"));
-    BitBtn7->setGeometry(600, 430, 108, 29);
-    BitBtn7->setAutoDefault(false);
+    Button1 = makeButton(this, "Button1", QStringLiteral("Acquire data"), QStringLiteral("Start measurement"),
+                         ui::Glyph::record, {12, 312, 200, 34});
+    ui::setBold(Button1, true);
+    BitBtn1 = makeButton(this, "BitBtn1", QStringLiteral("Delete row"), QStringLiteral("Delete one data row"),
+                         ui::Glyph::close, {12, 360, 200, 29});
+    BitBtn3 = makeButton(this, "BitBtn3", QStringLiteral("Delete all"),
+                         QStringLiteral("Delete all data rows"), ui::Glyph::reset, {12, 395, 200, 29});
+    BitBtn4 = makeButton(this, "BitBtn4", QStringLiteral("Save"), QStringLiteral("Saves data to a file"),
+                         ui::Glyph::save, {12, 440, 200, 29});
+    SpeedButton2 = makeButton(this, "SpeedButton2", QStringLiteral("Print chart"),
+                              QStringLiteral("Print the chart"), ui::Glyph::print, {12, 475, 200, 29});
+    BitBtn7 =
+        makeButton(this, "BitBtn7", QStringLiteral("Exit"), QString(), ui::Glyph::exit, {12, 559, 200, 29});
+
+    res = new QTableWidget(this);
+    res->setObjectName(QStringLiteral("res"));
+    scalar::setUpResultsTable(res);
+    res->setGeometry(224, 80, 392, 508);
+
+    wykr = new ScalarChart(this);
+    wykr->setGeometry(624, 80, 376, 508);
+}
+
+void TForm13::connectHandlers() {
+    ui::connectSpinGroup({SpinButton1, SpinButton2, SpinButton3}, this,
+                         [this](int tag, bool up) { SpinButton3Click(tag, up); });
+    ui::connectSpinGroup({SpinButton4, SpinButton5}, this,
+                         [this](int tag, bool up) { SpinButton5Click(tag, up); });
+    connect(HV, &SpeedButton::clicked, this, &TForm13::HVClick);
+    connect(rrs, &QComboBox::activated, this, &TForm13::rrsChange);
+    connect(fs, &QComboBox::activated, this, &TForm13::fsChange);
+    connect(dp, &QComboBox::activated, this, &TForm13::dpChange);
+    connect(ft, &QLineEdit::returnPressed, this, &TForm13::ftExit);
+    connect(modeButtons, &QButtonGroup::idClicked, this, &TForm13::modeClick);
+    connect(lc, &QCheckBox::clicked, this, &TForm13::lcClick);
+    connect(Button1, &QPushButton::clicked, this, &TForm13::Button1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &TForm13::BitBtn1Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TForm13::BitBtn3Click);
+    connect(BitBtn4, &QPushButton::clicked, this, &TForm13::BitBtn4Click);
+    connect(SpeedButton2, &QPushButton::clicked, this, &TForm13::SpeedButton2Click);
     connect(BitBtn7, &QPushButton::clicked, this, [this] { done(ui::mrOk); });
 }
 
@@ -121,40 +177,10 @@ void TForm13::selectItem(QComboBox* box, int index) {
     box->setCurrentIndex(index >= 0 && index < box->count() ? index : -1);
 }
 
-int TForm13::resultCount() const {
-    int count = 0;
-    for (int row = kHeaderRows; row < res->rowCount(); ++row)
-        count += cellText(res, row, 0).isEmpty() ? 0 : 1;
-    return count;
-}
-
-int TForm13::addResultRow(double rate, int tubeCurrent) {
-    int row = kHeaderRows;
-    if (!cellText(res, row, 0).isEmpty()) {
-        row = res->rowCount();
-        res->setRowCount(row + 1);
-        res->setRowHeight(row, 20);
-    }
-    setCell(res, row, 0, QString::number(row - 1));
-    setCell(res, row, 1, HVctrl->text());
-    setCell(res, row, 2, rrs->currentText());
-    setCell(res, row, 3, fs->currentText());
-    setCell(res, row, 4, dp->currentText());
-    setCell(res, row, 5, ft->text());
-    setCell(res, row, 6, QString::number(tubeCurrent));
-    setCell(res, row, 7, QString::asprintf("%.2f", rate));
-    res->selectRow(res->rowCount() - 1);
-    return row;
-}
-
-void TForm13::HVClick() {
-    if (acquisitionThread)
-        acquisitionThread->requestHv(HV->isChecked());
-}
-
 void TForm13::showCurrent(const QString& text) {
-    if (CI->text() != text)
+    if (CI->text() != text) {
         CI->setText(text);
+    }
 }
 
 void TForm13::showDetectorVolts(const QString& text) {
@@ -174,8 +200,9 @@ void TForm13::showSelections(int radiator, int filter, int position, double filt
 
 void TForm13::enableSelections(bool enabled) {
     for (QWidget* control : {static_cast<QWidget*>(rrs), static_cast<QWidget*>(fs), static_cast<QWidget*>(dp),
-                             static_cast<QWidget*>(ft)})
+                             static_cast<QWidget*>(ft)}) {
         control->setEnabled(enabled);
+    }
 }
 
 void TForm13::enableHv(bool enabled) {
@@ -183,8 +210,9 @@ void TForm13::enableHv(bool enabled) {
 }
 
 void TForm13::showHvOn(bool on) {
-    if (HV->isChecked() != on)
+    if (HV->isChecked() != on) {
         HV->setChecked(on);
+    }
 }
 
 void TForm13::closeCancelled() {

@@ -1,46 +1,79 @@
-// The scalar-mode window: single counting-rate readings against one varied condition. For now it
-// holds the settings read-outs and selectors that the acquisition thread keeps up to date and the
-// results table that its readings fill.
+// The scalar-mode window: single counting-rate readings against one varied condition (detector HV,
+// radiator, filter, detector position, filter thickness or tube current), collected in a results
+// table, charted against the chosen condition, exported and printed.
 #pragma once
+
+#include "scalar/export/scalartable.h"
+#include "scalar/scalarplot.h"
 
 #include <QDialog>
 
+#include <functional>
+
+class QButtonGroup;
+class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
+class ScalarChart;
 class SpeedButton;
+class SpinButton;
 
 class TForm13 : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int kHeaderRows = 2;
-    static constexpr int kColumns = 8;
+    static constexpr int kHeaderRows = scalar::kHeaderRows;
+    static constexpr int kColumns = scalar::kColumns;
 
     explicit TForm13(QWidget* parent = nullptr);
 
-    QLabel* sfrq;   // counting time, "%.1f "
-    QLabel* HVctrl; // detector voltage, volts and a blank
+    QLabel* sfrq;                                        // counting time, "%.1f "
+    SpinButton *SpinButton3, *SpinButton2, *SpinButton1; // 10, 1 and 0.1 s
+    QLabel* HVctrl;                                      // detector voltage, volts and a blank
+    SpinButton *SpinButton5, *SpinButton4;               // 50 and 5 V
     SpeedButton* HV;
     QComboBox* rrs;
     QComboBox* fs;
     QComboBox* dp;
     QLineEdit* ft;
     QLabel* CI;
+    QGroupBox* mode; // "Independent variable"
+    QButtonGroup* modeButtons;
+    QCheckBox* lc;             // "Line chart"
+    QPushButton* Button1;      // "Acquire data"
+    QPushButton* BitBtn1;      // "Delete row"
+    QPushButton* BitBtn3;      // "Delete all"
+    QPushButton* BitBtn4;      // "Save"
+    QPushButton* SpeedButton2; // "Print chart"
+    QPushButton* BitBtn7;      // "Exit"
     QTableWidget* res;
-    QPushButton* BitBtn7; // "Exit"
+    ScalarChart* wykr;
+
+    // ---- Wired by start-up ----
+    // Shows the waiting-for-data window modally over `owner` with a bar of `ticks` tenths of a
+    // second; returns how it ended.
+    std::function<int(const QWidget* owner, int ticks)> waitForData;
+    // The main window's HV read-out follows this window's while it shows the live scan.
+    std::function<void(int volts)> detectorVoltsShown;
+    // Where the Moseley's-law template is looked for (the program's folder).
+    QString programFolder;
+    // The system's error sound, for a refused filter thickness.
+    std::function<void()> beep;
 
     // Selects item `index` of a selector; an index outside its items leaves none selected.
     static void selectItem(QComboBox* box, int index);
 
-    // One reading into the results table: the first goes into row 2, every further one is appended.
+    // One reading into the results table (the first into row 2, every further one appended), with
+    // the conditions the window shows; the point goes onto the chart and the row is selected.
     // Returns the row it went into.
     int addResultRow(double rate, int tubeCurrent);
     // Data rows (rows whose first cell is not empty).
     int resultCount() const;
-
-    void HVClick();
+    // The independent variable chosen in `mode`.
+    scalar::Variable variable() const;
 
     // ---- What the main window and the acquisition thread's routines change ----
     // The X-ray tube current read-out.
@@ -57,4 +90,32 @@ public:
     void showHvOn(bool on);
     // The link is lost: an open window ends with the cancel result.
     void closeCancelled();
+
+    // ---- Handlers ----
+    void SpinButton3Click(int tag, bool up); // counting time
+    void SpinButton5Click(int tag, bool up); // detector HV
+    void HVClick();
+    void rrsChange();
+    void fsChange();
+    void dpChange();
+    // Leaving `ft` or Enter in it: a number posts the thickness, anything else beeps and keeps the focus.
+    bool ftExit();
+    void Button1Click();
+    void BitBtn1Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void SpeedButton2Click();
+    void modeClick();
+    void lcClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createSettingControls();
+    void createResultControls();
+    void connectHandlers();
+    // Clears the row series and plots the rows from row 2 on.
+    void replot();
+    void plotRow(int row);
 };

@@ -1,0 +1,24 @@
+// "Print chart": the printer is chosen in Qt's print dialog, whose list ends with a PDF file, so the
+// chart can be printed on a machine without printers; the chart is drawn onto the page as vectors.
+#pragma once
+
+#include <functional>
+
+class QChartView;
+class QPrinter;
+class QWidget;
+
+namespace scalar {
+
+// Seam of the printer choice: false when the user cancels. Tests choose a PDF file without a person.
+using PrinterChoice = std::function<bool(QPrinter& printer, QWidget* parent)>;
+PrinterChoice& printerChoice();
+
+// Draws the chart onto one page of `printer`, as large as fits with its proportions; false when the
+// printer cannot be opened (a PDF file in a missing folder).
+bool printChart(QChartView* chart, QPrinter& printer);
+
+// The button: choose, then print.
+void printChartAsked(QWidget* parent, QChartView* chart);
+
+} // namespace scalar

@@ -1,0 +1,106 @@
+// The scalar-mode window's readings: acquiring one, the results table, the chart, export and print.
+#include "scalar/tform13.h"
+
+#include "scalar/resultstable.h"
+#include "scalar/scalarchart.h"
+#include "scalar/scalarprint.h"
+#include "scalar/scalarsave.h"
+#include "widgets/steprules.h"
+
+#include "engine/trs.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTableWidget>
+
+void TForm13::Button1Click() {
+    if (engine::TRS* thread = acquisitionThread) {
+        thread->requestScalarAcquire();
+    }
+    // The bar fills in the counting time: one tick per tenth of a second.
+    const int ticks = ui::readoutScaled(sfrq->text(), 10).value_or(1);
+    if (waitForData) {
+        waitForData(this, ticks);
+    }
+}
+
+int TForm13::addResultRow(double rate, int tubeCurrent) {
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    const scalar::ScalarCells cells = {
+        QString(),         HVctrl->text(), rrs->currentText(),           fs->currentText(),
+        dp->currentText(), ft->text(),     QString::number(tubeCurrent), locale.toString(rate, 'f', 2)};
+    const int row = scalar::appendResult(res, cells);
+    plotRow(row);
+    res->selectRow(res->rowCount() - 1);
+    return row;
+}
+
+int TForm13::resultCount() const {
+    const scalar::ScalarTable table = scalar::resultsSnapshot(res);
+    int count = 0;
+    for (std::size_t row = 0; row < table.rows.size(); ++row) {
+        count += scalar::isDataRow(table, row) ? 1 : 0;
+    }
+    return count;
+}
+
+scalar::Variable TForm13::variable() const {
+    const int id = modeButtons->checkedId();
+    return id < 0 ? scalar::detectorHv : static_cast<scalar::Variable>(id);
+}
+
+void TForm13::plotRow(int row) {
+    const scalar::ScalarTable table = scalar::resultsSnapshot(res);
+    if (row < 0 || row >= static_cast<int>(table.rows.size())) {
+        return;
+    }
+    if (const auto point =
+            scalar::plotPoint(table.rows[static_cast<std::size_t>(row)], variable(), QLocale())) {
+        wykr->addPoint(lc->isChecked(), *point);
+    }
+}
+
+void TForm13::replot() {
+    wykr->clearPoints();
+    const scalar::ScalarTable table = scalar::resultsSnapshot(res);
+    if (table.rows.size() <= kHeaderRows || table.rows[kHeaderRows][scalar::colRadiator].isEmpty()) {
+        return;
+    }
+    for (std::size_t row = kHeaderRows; row < table.rows.size(); ++row) {
+        if (const auto point = scalar::plotPoint(table.rows[row], variable(), QLocale())) {
+            wykr->addPoint(lc->isChecked(), *point);
+        }
+    }
+}
+
+void TForm13::modeClick() {
+    const scalar::Variable chosen = variable();
+    wykr->setTitles(scalar::chartTitles(chosen), scalar::xLabels(chosen));
+    replot();
+}
+
+void TForm13::lcClick() {
+    replot();
+}
+
+void TForm13::BitBtn1Click() {
+    scalar::deleteResultRow(res, res->currentRow());
+    replot();
+}
+
+void TForm13::BitBtn3Click() {
+    scalar::deleteAllResults(res);
+    replot();
+}
+
+void TForm13::BitBtn4Click() {
+    scalar::saveResults(this, scalar::resultsSnapshot(res), programFolder);
+}
+
+void TForm13::SpeedButton2Click() {
+    scalar::printChartAsked(this, wykr);
+}

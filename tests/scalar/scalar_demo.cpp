@@ -1,0 +1,89 @@
+// Takes readings on the simulated apparatus through the scalar-mode window and screenshots it.
+// Usage (under Xvfb): scalar_demo plateau|filters OUT.png
+#include "tests/support/formsession.h"
+
+#include "scalar/tform13.h"
+#include "widgets/controls.h"
+#include "widgets/spinbutton.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+void plateau(TForm13& f) {
+    f.HVctrl->setText(QStringLiteral("250 "));
+    for (int volts = 300; volts <= 700; volts += 50) {
+        f.SpinButton5->upButton()->click();
+        QTest::qWait(300);
+        f.Button1->click();
+    }
+    f.lc->click();
+}
+
+void filters(TForm13& f) {
+    f.modeButtons->button(scalar::filter)->click();
+    f.HVctrl->setText(QStringLiteral("500 "));
+    f.SpinButton4->upButton()->click();
+    for (int filter = 0; filter < 9; ++filter) {
+        f.fs->setCurrentIndex(filter);
+        f.fsChange();
+        QTest::qWait(300);
+        f.Button1->click();
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: scalar_demo plateau|filters OUT.png\n");
+        return 2;
+    }
+    QApplication application(argc, argv);
+    QLocale::setDefault(QLocale::c());
+    formtest::Session session(formtest::simulator(5), 0.2);
+    session.form().show();
+    TForm13& f = session.windows().scalar();
+    if (!session.waitUntil([&] { return session.thread().linkReady.load() && f.rrs->isEnabled(); })) {
+        std::fprintf(stderr, "no link to the simulated apparatus\n");
+        return 1;
+    }
+    const bool isPlateau = std::strcmp(argv[1], "plateau") == 0;
+    QTimer::singleShot(0, [&] {
+        f.sfrq->setText(QStringLiteral("1.1 "));
+        f.SpinButton1->downButton()->click();
+        if (!f.HV->isChecked())
+            f.HV->click();
+        f.rrs->setCurrentIndex(7);
+        f.rrsChange();
+        QTest::qWait(300);
+        isPlateau ? plateau(f) : filters(f);
+        QTest::qWait(500);
+        QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
+                                                     QString::fromLocal8Bit(argv[2])});
+        for (int row = 2; row < f.res->rowCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < 8; ++column)
+                cells << (f.res->item(row, column) ? f.res->item(row, column)->text() : QString());
+            std::printf("%s\n", qPrintable(cells.join(QLatin1Char('\t'))));
+        }
+        f.done(ui::mrOk);
+    });
+    f.move(0, 0);
+    f.exec();
+    session.end();
+    return 0;
+}

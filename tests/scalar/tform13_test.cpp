@@ -1,0 +1,264 @@
+// The scalar-mode window among the program's windows: its controls and rules without an apparatus,
+// then whole readings on the simulated apparatus through the windows.
+#include "tests/support/formsession.h"
+
+#include "app/tform14.h"
+#include "scalar/scalarchart.h"
+#include "scalar/tform13.h"
+#include "simulator/simprovider.h"
+#include "widgets/controls.h"
+#include "widgets/spinbutton.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScatterSeries>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+QString cell(const TForm13& f, int row, int column) {
+    const QTableWidgetItem* item = f.res->item(row, column);
+    return item ? item->text() : QString();
+}
+
+class ScalarWindow : public ::testing::Test {
+protected:
+    ScalarWindow() { QLocale::setDefault(QLocale::c()); }
+    ~ScalarWindow() override { QLocale::setDefault(QLocale::system()); }
+    formtest::Session session;
+    TForm13& f = session.windows().scalar();
+};
+
+} // namespace
+
+TEST_F(ScalarWindow, ReadingsAreNumberedAndDeletedRowsRenumbered) {
+    f.HVctrl->setText(QStringLiteral("300 "));
+    EXPECT_EQ(f.addResultRow(10.5, 120), 2);
+    EXPECT_EQ(cell(f, 2, 0), "1");
+    f.HVctrl->setText(QStringLiteral("400 "));
+    EXPECT_EQ(f.addResultRow(20, 120), 3);
+    f.HVctrl->setText(QStringLiteral("500 "));
+    f.addResultRow(30, 120);
+    EXPECT_EQ(f.res->currentRow(), 4); // the last row is selected
+    EXPECT_EQ(f.wykr->pointSeries()->points().size(), 3);
+
+    f.res->selectRow(3);
+    f.BitBtn1->click();
+    EXPECT_EQ(f.res->rowCount(), 4);
+    EXPECT_EQ(cell(f, 2, 0) + cell(f, 3, 0), "12");
+    EXPECT_EQ(cell(f, 3, 1), "500 ");
+    EXPECT_EQ(f.wykr->pointSeries()->points(), (QList<QPointF>{{300, 10.5}, {500, 30}}));
+
+    f.BitBtn3->click();
+    EXPECT_EQ(f.res->rowCount(), 3);
+    EXPECT_TRUE(f.wykr->pointSeries()->points().isEmpty());
+    f.addResultRow(1, 1);
+    f.res->selectRow(2);
+    f.BitBtn1->click();
+    EXPECT_EQ(f.res->rowCount(), 3);
+    EXPECT_EQ(cell(f, 2, 0), "");
+    EXPECT_TRUE(f.wykr->pointSeries()->points().isEmpty());
+    EXPECT_TRUE(f.wykr->lineSeries()->points().isEmpty());
+}
+
+TEST_F(ScalarWindow, RowHoldsTheConditionsTheWindowShows) {
+    f.HVctrl->setText(QStringLiteral("1000 "));
+    TForm13::selectItem(f.rrs, 7);
+    TForm13::selectItem(f.fs, 0);
+    TForm13::selectItem(f.dp, 0);
+    f.ft->setText(QStringLiteral("0"));
+    f.addResultRow(123.45, 120);
+    QStringList row;
+    for (int column = 0; column < 8; ++column)
+        row << cell(f, 2, column);
+    EXPECT_EQ(row, (QStringList{"1", "1000 ", "Cu", "none", "E. S. 13", "0", "120", "123.45"}));
+}
+
+TEST_F(ScalarWindow, LineChartMovesThePointsAndTheVariableChangesX) {
+    f.HVctrl->setText(QStringLiteral("500 "));
+    TForm13::selectItem(f.fs, 6);
+    f.addResultRow(40, 100);
+    TForm13::selectItem(f.fs, 1);
+    f.addResultRow(80, 200);
+    f.lc->click();
+    EXPECT_EQ(f.wykr->lineSeries()->points().size(), 2);
+    EXPECT_TRUE(f.wykr->pointSeries()->points().isEmpty());
+    EXPECT_EQ(ScalarChart::pointColor(f.wykr->lineSeries(), 0), QColor(0, 128, 0)); // Ni
+    EXPECT_EQ(f.resultCount(), 2);
+    f.lc->click();
+    EXPECT_EQ(f.wykr->pointSeries()->points().size(), 2);
+    EXPECT_TRUE(f.wykr->lineSeries()->points().isEmpty());
+
+    f.modeButtons->button(scalar::filter)->click();
+    EXPECT_EQ(f.wykr->pointSeries()->points(), (QList<QPointF>{{1, 80}, {6, 40}}));
+    EXPECT_EQ(f.wykr->chart()->title(), "Radiation counts vs. Filter selection");
+    f.modeButtons->button(scalar::tubeCurrent)->click();
+    EXPECT_EQ(f.wykr->pointSeries()->points(), (QList<QPointF>{{100, 40}, {200, 80}}));
+    EXPECT_EQ(f.wykr->chart()->title(), "Radiation counts vs. X-ray tube current");
+}
+
+TEST_F(ScalarWindow, SpinButtonsClamp) {
+    f.sfrq->setText(QStringLiteral("0.1 "));
+    f.SpinButton1->downButton()->click();
+    EXPECT_EQ(f.sfrq->text(), "0.1 ");
+    f.sfrq->setText(QStringLiteral("295.0 "));
+    f.SpinButton3->upButton()->click();
+    EXPECT_EQ(f.sfrq->text(), "300.0 ");
+    f.SpinButton2->downButton()->click();
+    EXPECT_EQ(f.sfrq->text(), "299.0 ");
+    f.HVctrl->setText(QStringLiteral("20 "));
+    f.SpinButton5->downButton()->click();
+    EXPECT_EQ(f.HVctrl->text(), "0 ");
+    f.HVctrl->setText(QStringLiteral("1270 "));
+    f.SpinButton4->upButton()->click();
+    f.SpinButton4->upButton()->click();
+    EXPECT_EQ(f.HVctrl->text(), "1275 ");
+}
+
+TEST_F(ScalarWindow, ThicknessWithACommaIsRefusedWithABeep) {
+    int beeps = 0;
+    f.beep = [&beeps] { ++beeps; };
+    f.ft->setText(QStringLiteral("0,5"));
+    EXPECT_FALSE(f.ftExit());
+    EXPECT_EQ(beeps, 1);
+    f.ft->setText(QStringLiteral("0.5"));
+    EXPECT_TRUE(f.ftExit());
+    EXPECT_EQ(beeps, 1);
+    QLocale::setDefault(QLocale(QLocale::German));
+    f.ft->setText(QStringLiteral("0,5"));
+    EXPECT_TRUE(f.ftExit());
+    f.ft->setText(QStringLiteral("x"));
+    EXPECT_FALSE(f.ftExit());
+    EXPECT_EQ(beeps, 2);
+}
+
+namespace {
+
+constexpr double kTimeScale = 5;
+
+class ScalarOnApparatus : public ::testing::Test {
+protected:
+    ScalarOnApparatus()
+        : apparatus(std::make_shared<sim::Apparatus>(options())),
+          session(std::make_unique<sim::SimProvider>(apparatus), 1.0 / kTimeScale) {
+        QLocale::setDefault(QLocale::c());
+        session.form().show();
+    }
+    ~ScalarOnApparatus() override { QLocale::setDefault(QLocale::system()); }
+    static sim::ApparatusOptions options() {
+        sim::ApparatusOptions o;
+        o.timeScale = kTimeScale;
+        return o;
+    }
+    engine::TRS& thread() { return session.thread(); }
+    void connect() {
+        ASSERT_TRUE(session.waitUntil([this] {
+            return thread().linkReady.load() && thread().controlsEnabled.load() && f.rrs->isEnabled();
+        }));
+    }
+    // Opens the window modally as "SM" does and runs `inside` from its event loop.
+    void runInWindow(const std::function<void()>& inside) {
+        QTimer::singleShot(0, [this, inside] {
+            inside();
+            if (f.isVisible())
+                f.done(ui::mrOk);
+        });
+        f.exec();
+    }
+    // The counting time through its spin buttons, taken over by the apparatus.
+    void setCountingTime(const char* aboveByATenth, int hundredths) {
+        f.sfrq->setText(QLatin1String(aboveByATenth));
+        f.SpinButton1->downButton()->click();
+        ASSERT_TRUE(
+            session.waitUntil([&] { return thread().configSnapshot().scalarCountTime == hundredths; }));
+    }
+    // One reading through the windows: "Acquire data", the waiting window, the row.
+    bool acquire() {
+        const int before = f.resultCount();
+        f.Button1->click(); // returns when the waiting window closes
+        return f.resultCount() == before + 1;
+    }
+
+    std::shared_ptr<sim::Apparatus> apparatus;
+    formtest::Session session;
+    TForm13& f = session.windows().scalar();
+};
+
+} // namespace
+
+TEST_F(ScalarOnApparatus, ReadingsAgainstDetectorHvShowThePlateau) {
+    formtest::Watchdog watchdog(300s);
+    connect();
+    runInWindow([this] {
+        setCountingTime("1.1 ", 100);
+        f.HVctrl->setText(QStringLiteral("200 "));
+        if (!f.HV->isChecked())
+            f.HV->click();
+        for (int volts = 300; volts <= 700; volts += 100) {
+            for (int i = 0; i < 2; ++i)
+                f.SpinButton5->upButton()->click();
+            ASSERT_EQ(f.HVctrl->text(), QString::number(std::min(volts, 650)) + QLatin1Char(' '));
+            ASSERT_TRUE(session.waitUntil(
+                [&] { return thread().configSnapshot().hvSetting * 5 == std::min(volts, 650); }));
+            ASSERT_TRUE(acquire()) << volts;
+        }
+    });
+    ASSERT_EQ(f.resultCount(), 5);
+    std::vector<double> rates;
+    for (int row = 2; row < 7; ++row)
+        rates.push_back(cell(f, row, 7).toDouble());
+    // Below the counter's starting voltage nothing is counted; on the plateau the rate barely moves.
+    EXPECT_LT(rates[0], 0.2 * rates[2]);
+    for (int i = 3; i < 5; ++i)
+        EXPECT_NEAR(rates[i], rates[2], 0.25 * rates[2]) << i;
+    EXPECT_EQ(f.wykr->pointSeries()->points().size(), 5);
+}
+
+TEST_F(ScalarOnApparatus, ATenthOfASecondGivesTheWaitingBarAMaximumOfOne) {
+    formtest::Watchdog watchdog(120s);
+    connect();
+    TForm14* waiting = &session.windows().waiting();
+    int maximum = -1;
+    runInWindow([&] {
+        setCountingTime("0.2 ", 10);
+        QTimer::singleShot(0, [&] { maximum = waiting->ProgressBar1->maximum(); });
+        EXPECT_TRUE(acquire());
+    });
+    EXPECT_EQ(maximum, 1);
+    EXPECT_FALSE(waiting->isVisible());
+    EXPECT_EQ(f.wykr->pointSeries()->points().size(), 1);
+}
+
+TEST_F(ScalarOnApparatus, AbortOnlyAsksAndALostLinkClosesBothWindows) {
+    formtest::Watchdog watchdog(120s);
+    connect();
+    TForm14* waiting = &session.windows().waiting();
+    bool openAfterAbort = false;
+    QTimer::singleShot(0, [&] {
+        setCountingTime("30.1 ", 3000); // 6 s at this time scale: the reading will not arrive first
+        QTimer::singleShot(300, [&] {
+            waiting->Button1->click(); // "Abort" posts abortAcquire and nothing else
+            openAfterAbort = waiting->isVisible();
+            apparatus->unplug();
+        });
+        f.Button1->click();
+    });
+    const int result = f.exec();
+    EXPECT_TRUE(openAfterAbort);
+    EXPECT_FALSE(waiting->isVisible());
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(result, ui::mrCancel);
+    EXPECT_EQ(f.resultCount(), 0);
+}
