@@ -19,7 +19,7 @@ case "${1:-}" in
   shift
   dir=build-tsan
   opts=(-DCMAKE_BUILD_TYPE=Debug -DZAVO_TSAN=ON -DZAVO_BENCHMARKS=OFF)
-  targets=(test_engine_parts test_engine_thread test_cli test_mainwindow test_setup test_app)
+  targets=(test_engine_parts test_engine_thread test_cli)
   ;;
 esac
 
