@@ -68,19 +68,18 @@ QString openFailureText(const QString& port, OpenProblem problem, const QString&
                         const QString& systemText) {
     switch (problem) {
     case OpenProblem::PermissionDenied:
-        return QStringLiteral("No permission to open the apparatus's port %1. Install the zavo-driver "
-                              "package (its device rule gives the user at the computer access) or add "
-                              "this user to the dialout group: sudo adduser %2 dialout, then log out "
-                              "and in again.")
+        return QStringLiteral("No permission for the port %1. Install the zavo-driver package (its "
+                              "device rule gives the user at the computer access) or add this user to "
+                              "the dialout group: sudo adduser %2 dialout, then log out and in again.")
             .arg(port, user);
     case OpenProblem::InUse:
-        return QStringLiteral("The apparatus's port %1 is in use by another program. Close that "
-                              "program; the apparatus is then found again.")
+        return QStringLiteral("The port %1 is in use by another program. Close that program; the "
+                              "apparatus is then found again.")
             .arg(port);
     case OpenProblem::Other:
         break;
     }
-    return QStringLiteral("Cannot open the apparatus's port %1: %2.").arg(port, systemText);
+    return QStringLiteral("Cannot open the port %1: %2.").arg(port, systemText);
 }
 
 QString serialNumberFromPath(const QString& path) {

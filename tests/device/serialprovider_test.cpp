@@ -249,9 +249,7 @@ TEST(SerialProviderAccess, APortWithoutPermissionIsNamedWithTheFix) {
     ASSERT_EQ(chmod(pty.slavePath().c_str(), 0), 0);
     const auto [status, text] = openNamedPortAsUser(pty.slavePath());
     EXPECT_EQ(status, ft::DEVICE_NOT_OPENED);
-    EXPECT_NE(text.find("No permission to open the apparatus's port " + pty.slavePath() + "."),
-              std::string::npos)
-        << text;
+    EXPECT_NE(text.find("No permission for the port " + pty.slavePath() + "."), std::string::npos) << text;
     EXPECT_NE(text.find("dialout"), std::string::npos) << text;
     EXPECT_NE(text.find("zavo-driver package"), std::string::npos) << text;
 }
@@ -269,18 +267,18 @@ TEST(SerialProviderAccess, APortHeldByAnotherIsToldAsInUse) {
     const auto [status, text] = openNamedPort(pty.slavePath());
     EXPECT_EQ(status, ft::DEVICE_NOT_OPENED);
     EXPECT_EQ(text,
-              "The apparatus's port " + pty.slavePath() +
+              "The port " + pty.slavePath() +
                   " is in use by another program. Close that program; the apparatus is then found again.");
 }
 
 TEST(SerialProviderAccess, TheTextsNameThePortTheCauseAndTheFix) {
     EXPECT_EQ(
         openFailureText("/dev/ttyUSB0", OpenProblem::PermissionDenied, "pupil"),
-        "No permission to open the apparatus's port /dev/ttyUSB0. Install the zavo-driver package (its "
+        "No permission for the port /dev/ttyUSB0. Install the zavo-driver package (its "
         "device rule gives the user at the computer access) or add this user to the dialout group: sudo "
         "adduser pupil dialout, then log out and in again.");
     EXPECT_EQ(openFailureText("/dev/ttyUSB0", OpenProblem::Other, "pupil", "Input/output error"),
-              "Cannot open the apparatus's port /dev/ttyUSB0: Input/output error.");
+              "Cannot open the port /dev/ttyUSB0: Input/output error.");
     // A missing port is no access problem: nothing is told, the search goes on.
     EXPECT_EQ(openNamedPort("/nonexistent/ttyQM"),
               std::make_pair(ft::Status{ft::DEVICE_NOT_FOUND}, std::string()));

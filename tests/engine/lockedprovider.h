@@ -11,7 +11,7 @@
 namespace enginetest {
 
 inline constexpr const char* kLockedPortProblem =
-    "No permission to open the apparatus's port /dev/ttyUSB7. Install the zavo-driver package (its "
+    "No permission for the port /dev/ttyUSB7. Install the zavo-driver package (its "
     "device rule gives the user at the computer access) or add this user to the dialout group: sudo "
     "adduser pupil dialout, then log out and in again.";
 
