@@ -243,7 +243,6 @@ std::pair<ft::Status, std::string> openNamedPortAsUser(const std::string& path) 
 }
 
 TEST(SerialProviderAccess, APortWithoutPermissionIsNamedWithTheFix) {
-    ensureApplication();
     PtyPair pty;
     ASSERT_TRUE(pty.ok());
     ASSERT_EQ(chmod(pty.slavePath().c_str(), 0), 0);
@@ -255,7 +254,6 @@ TEST(SerialProviderAccess, APortWithoutPermissionIsNamedWithTheFix) {
 }
 
 TEST(SerialProviderAccess, APortHeldByAnotherIsToldAsInUse) {
-    ensureApplication();
     PtyPair pty;
     ASSERT_TRUE(pty.ok());
     SerialProvider first(QString::fromStdString(pty.slavePath()));
