@@ -242,8 +242,11 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
             result.exitCode = kExitInterrupted;
             return result;
         }
-        io.err << "zavo-driver: no apparatus answered within " << options.connectTimeoutMs / 1000
-               << " s (is it plugged in and switched on? try --simulate)\n";
+        if (const QString problem = thread.status().accessProblem; !problem.isEmpty())
+            io.err << "zavo-driver: " << problem << '\n';
+        else
+            io.err << "zavo-driver: no apparatus answered within " << options.connectTimeoutMs / 1000
+                   << " s (is it plugged in and switched on? try --simulate)\n";
         result.exitCode = kExitNoApparatus;
         return result;
     }

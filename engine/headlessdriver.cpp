@@ -35,14 +35,14 @@ bool HeadlessDriver::serveUntil(const std::function<bool()>& done, std::chrono::
 }
 
 bool HeadlessDriver::waitForApparatus(std::chrono::milliseconds timeout) {
-    return serveUntil(
+    bool ready = false;
+    serveUntil(
         [&] {
-            if (!thread_.linkReady.load() || !configSeen_)
-                return false;
-            const auto config = thread_.configSnapshot();
-            return config.isValid();
+            ready = thread_.linkReady.load() && configSeen_ && thread_.configSnapshot().isValid();
+            return ready || !thread_.status().accessProblem.isEmpty();
         },
         timeout);
+    return ready;
 }
 
 bool HeadlessDriver::waitUntilSettled(std::chrono::milliseconds timeout) {

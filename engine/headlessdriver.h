@@ -51,6 +51,8 @@ public:
     bool serveUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
     // Until the handshake is complete and the apparatus's configuration block has been taken over.
+    // Ends early, false, when the apparatus is found but cannot be opened (the thread's
+    // `accessProblem` says why): waiting would not help.
     bool waitForApparatus(std::chrono::milliseconds timeout);
 
     // Until the thread has nothing left to do: no pending or active request, an empty queue, no

@@ -54,8 +54,10 @@ void TRS::passDisconnected() {
     sleeper_.sleepMs(500);
     if (terminated_.load())
         return;
-    if (D2XXUnit::GetFTDeviceCount() != ft::OK || D2XXUnit::deviceCount == 0)
+    if (D2XXUnit::GetFTDeviceCount() != ft::OK || D2XXUnit::deviceCount == 0) {
+        noteAccessProblem({});
         return;
+    }
     D2XXUnit::CreateDeviceInfoList();
     D2XXUnit::GetDeviceInfoList();
     for (std::size_t i = 0; i < D2XXUnit::deviceInfoList.size(); ++i) {
@@ -73,8 +75,11 @@ void TRS::passDisconnected() {
         readDeviceSettings();
     }
     post(RoutineId::refreshReadouts);
-    if (D2XXUnit::Open_USB_Device_By_Device_Description(kDescription) != ft::OK)
+    if (D2XXUnit::Open_USB_Device_By_Device_Description(kDescription) != ft::OK) {
+        noteAccessProblem(QString::fromStdString(D2XXUnit::openFailure()));
         return;
+    }
+    noteAccessProblem({});
     sleeper_.sleepMs(500);
     zavo::configureLine(100, 100);
     zavo::writeHandshakeRequest();
@@ -87,6 +92,15 @@ void TRS::passDisconnected() {
     scanState.store(scanIdle);
     controlsEnabled.store(true);
     post(RoutineId::updateControlEnabling);
+}
+
+// A device that is there but does not open (no permission, in use) is told on the status line
+// rather than looking like no apparatus at all; the search goes on as before.
+void TRS::noteAccessProblem(const QString& problem) {
+    if (problem == accessProblem)
+        return;
+    accessProblem = problem;
+    post(RoutineId::refreshScanStatus);
 }
 
 void TRS::passHandshake() {

@@ -95,6 +95,7 @@ struct TrsStatus {
     double countRate = 0;
     int tubeCurrent = 0;
     QString deviceSection;
+    QString accessProblem;           // see TRS::accessProblem
     std::uint64_t passes = 0;        // passes since the run began
     std::uint64_t linkLosses = 0;    // links dropped since construction
     std::uint64_t safetyCopies = 0;  // safety copies written since construction
@@ -176,7 +177,8 @@ public:
     // ---- Helpers for the routines of WindowUpdates (user-interface thread, inside a routine) ----
     // `offset` when `offsetEnabled` is set, else 0.
     int effectiveOffset() const { return config.effectiveOffset(); }
-    // The status line of `scanState` ("Idle", "Scanning 10.00 deg to 130.00 deg", ...).
+    // The status line of `scanState` ("Idle", "Scanning 10.00 deg to 130.00 deg", ...), or the
+    // access problem while a found apparatus does not open.
     QString scanStatusText() const;
     // Label of the live record's entry in the record list: "Live at 0.05/1.0  [deg/sec]".
     QString liveEntryLabel() const;
@@ -192,6 +194,9 @@ public:
     std::atomic<bool> controlsEnabled{false};
     std::atomic<bool> linkReady{false};
     QString deviceSection; // rtg.ini section: the apparatus's serial number made safe
+    // Why the apparatus, found, could not be opened (the port and the fix); empty otherwise. While
+    // it is set and no link is up, it is the status line (scanStatusText()).
+    QString accessProblem;
     bool displayDirty = false;
     QString rateText;
     QString angleText;
@@ -231,7 +236,8 @@ public:
     // Where the safety copy goes.
     QString safetyCopyPath() const;
     const QString& settingsPath() const { return settings_.path(); }
-    // The folder beside the executable when it is writable, else the user's data folder.
+    // The folder beside the executable when it is writable and no system location (never under
+    // /usr), else the user's data folder.
     static QString defaultSafetyCopyDir();
 
 private:
@@ -288,6 +294,7 @@ private:
 
     // ---- link (link.cpp) ----
     void passDisconnected();
+    void noteAccessProblem(const QString& problem);
     void passHandshake();
     void loseLink();
     void endOfRun();

@@ -175,6 +175,8 @@ void TRS::computeEstimate() {
 }
 
 QString TRS::scanStatusText() const {
+    if (!connected.load() && !accessProblem.isEmpty())
+        return accessProblem;
     if (adjusting)
         return QStringLiteral("Adjusting");
     if (calibrating)

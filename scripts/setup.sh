@@ -10,6 +10,7 @@ packages=(
   libxlsxwriter-dev libzip-dev zipcmp zipmerge ziptool
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format
+  help2man librsvg2-bin desktop-file-utils appstream
   xvfb xauth xdotool imagemagick x11-apps
   fonts-dejavu-core
   python3

@@ -40,6 +40,10 @@ int main(int argc, char** argv) {
         std::fputs(sim::usageText().c_str(), stdout);
         return 0;
     }
+    if (parsed.options.version) {
+        std::puts("zavo-apparatus-sim " ZAVO_VERSION);
+        return 0;
+    }
     installHandlers();
     sim::PtyServer server(std::make_shared<sim::Apparatus>(parsed.options.apparatus));
     std::string error;

@@ -108,6 +108,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
             options.help = true;
             continue;
         }
+        if (name == "--version" && !hasValue) {
+            options.version = true;
+            continue;
+        }
         if (name == "--blank-config" && !hasValue) {
             options.apparatus.firmware.memory = ConfigMemory::blank();
             continue;
@@ -187,6 +191,7 @@ std::string usageText() {
            "  --background CPS    background rate (default 0.3)\n"
            "  --blank-config      start with a factory-new (blank) configuration memory\n"
            "  --help              this text\n"
+           "  --version           the program's version\n"
            "\n"
            "The in-process simulated apparatus takes the same options from the environment variable\n"
            "ZAVO_SIM, e.g. ZAVO_SIM=\"--time-scale 10 --seed 7\".\n";

@@ -15,6 +15,7 @@ namespace sim {
 struct ProgramOptions {
     ApparatusOptions apparatus;
     bool help = false;
+    bool version = false;
 };
 
 struct ParsedOptions {

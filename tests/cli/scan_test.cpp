@@ -3,6 +3,7 @@
 // The simulator's headers come first: its firmware has a member named like Qt's `emit` macro.
 #include "simulator/apparatus.h"
 #include "simulator/simprovider.h"
+#include "tests/engine/lockedprovider.h"
 
 #include "cli/cli_acquire.h"
 
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 
 namespace cli {
@@ -162,6 +164,17 @@ TEST_F(CliScan, NoApparatusEndsWithExitThreeAfterTheWait) {
     const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
     EXPECT_EQ(result.exitCode, cli::kExitNoApparatus);
     EXPECT_TRUE(s.errText.contains("no apparatus answered"));
+}
+
+TEST_F(CliScan, APortThatDoesNotOpenIsNamedWithItsFixAtOnce) {
+    D2XXUnit::setProvider(std::make_unique<enginetest::LockedSimProvider>(apparatus));
+    options.connectTimeoutMs = 60000;
+    const auto start = std::chrono::steady_clock::now();
+    const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    EXPECT_EQ(result.exitCode, cli::kExitNoApparatus);
+    EXPECT_EQ(s.errText, QStringLiteral("zavo-driver: %1\n").arg(enginetest::kLockedPortProblem));
+    EXPECT_FALSE(QFile::exists(options.outPath));
 }
 
 TEST_F(CliScan, CtrlCStopsTheScanAndSavesWhatWasMeasured) {
