@@ -113,6 +113,7 @@ void TRS::passHandshake() {
     deviceBusy = false;
     awaitingAck = false;
     handshakePending = false;
+    forgetMoveRequests();
     // The live record is made and changed only on the user-interface thread. The record about to
     // be replaced by one built from the apparatus's block loses its offset; one with unsaved
     // measurements is kept as it is (see receiveConfig).
@@ -131,6 +132,7 @@ void TRS::loseLink() {
     controlsEnabled.store(false);
     post(RoutineId::updateControlEnabling);
     linkReady.store(false);
+    forgetMoveRequests();
     if (connected.load()) {
         D2XXUnit::CloseDevice();
         writeDeviceSettings();
@@ -143,6 +145,14 @@ void TRS::loseLink() {
     hvText.clear();
     displayDirty = true;
     ++linkLosses_;
+}
+
+// A move belongs to the link it was asked for on. One still waiting when that link goes, or one
+// posted while there was none, would otherwise set the arm off by itself as soon as an apparatus
+// answers again.
+void TRS::forgetMoveRequests() {
+    requestSet.remove(moveArm);
+    pendingRequests.remove(moveArm);
 }
 
 void TRS::endOfRun() {

@@ -290,6 +290,7 @@ private:
     void passDisconnected();
     void passHandshake();
     void loseLink();
+    void forgetMoveRequests();
     void endOfRun();
     void readDeviceSettings();
     void writeDeviceSettings();
