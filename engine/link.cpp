@@ -127,6 +127,7 @@ void TRS::passHandshake() {
     deviceBusy = false;
     awaitingAck = false;
     handshakePending = false;
+    forgetMoveRequests();
     // The live record is made and changed only on the user-interface thread. The record about to
     // be replaced by one built from the apparatus's block loses its offset; one with unsaved
     // measurements is kept as it is (see receiveConfig).
@@ -145,6 +146,7 @@ void TRS::loseLink() {
     controlsEnabled.store(false);
     post(RoutineId::updateControlEnabling);
     linkReady.store(false);
+    forgetMoveRequests();
     if (connected.load()) {
         D2XXUnit::CloseDevice();
         writeDeviceSettings();
@@ -157,6 +159,14 @@ void TRS::loseLink() {
     hvText.clear();
     displayDirty = true;
     ++linkLosses_;
+}
+
+// A move belongs to the link it was asked for on. One still waiting when that link goes, or one
+// posted while there was none, would otherwise set the arm off by itself as soon as an apparatus
+// answers again.
+void TRS::forgetMoveRequests() {
+    requestSet.remove(moveArm);
+    pendingRequests.remove(moveArm);
 }
 
 void TRS::endOfRun() {

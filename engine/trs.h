@@ -297,6 +297,7 @@ private:
     void noteAccessProblem(const QString& problem);
     void passHandshake();
     void loseLink();
+    void forgetMoveRequests();
     void endOfRun();
     void readDeviceSettings();
     void writeDeviceSettings();

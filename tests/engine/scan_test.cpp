@@ -264,6 +264,46 @@ TEST_F(ScanTest, MoveArmGoesToTheTargetAndReleasesTheMoveButton) {
     EXPECT_TRUE(until([&] { return updates.angleText() == "61.70 deg. "; }));
 }
 
+// A move belongs to the link it was asked for on: the arm never sets off by itself when an
+// apparatus answers again.
+TEST_F(ScanTest, AMoveAskedForWithoutALinkIsDroppedWhenTheApparatusConnects) {
+    apparatus = std::make_shared<sim::Apparatus>(apparatusOptions);
+    apparatus->unplug();
+    startThread();
+    ASSERT_TRUE(until([&] { return thread->status().passes > 0; }));
+    thread->requestMoveArm(300);
+    apparatus->replug();
+    ASSERT_TRUE(driver->waitForApparatus(kWait));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    EXPECT_EQ(thread->scanState.load(), engine::scanIdle);
+    EXPECT_TRUE(firmware([](sim::Firmware& f) { return f.armPosition() == 900; }));
+}
+
+TEST_F(ScanTest, AMoveWaitingWhenTheLinkIsLostIsDropped) {
+    apparatusOptions.firmware.armStepTime = 50'000;
+    prepare(1, 1);
+    const auto losses = thread->status().linkLosses;
+    bool pulled = false;
+    observer = [&](RoutineId id, engine::TRS& t) {
+        if (!pulled && id == RoutineId::refreshReadouts && t.scanState.load() == engine::scanMovingArm &&
+            t.armAngle.load() > 950) {
+            // A second move waits while the apparatus is busy with the first.
+            t.requestMoveArm(300);
+            pulled = true;
+            apparatus->unplug();
+        }
+    };
+    thread->requestMoveArm(2000);
+    ASSERT_TRUE(until([&] { return pulled && thread->status().linkLosses > losses; }));
+    observer = nullptr;
+    EXPECT_FALSE(thread->status().requestSet.contains(engine::moveArm));
+    EXPECT_FALSE(thread->pendingRequests.contains(engine::moveArm));
+    apparatus->replug();
+    ASSERT_TRUE(driver->waitForApparatus(kWait));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    EXPECT_TRUE(firmware([](sim::Firmware& f) { return f.armPosition() > 900; }));
+}
+
 TEST_F(ScanTest, UnplugMidScanKeepsThePointsAndReconnectsIdle) {
     prepare(1, 1);
     plan.regions = {{400, 800}};
