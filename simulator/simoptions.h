@@ -15,6 +15,8 @@ namespace sim {
 struct ProgramOptions {
     ApparatusOptions apparatus;
     bool help = false;
+    std::string controlPath; // FIFO for fault commands; empty: standard input only
+    std::string linkPath;    // symbolic link kept to the current terminal; empty: none
 };
 
 struct ParsedOptions {
