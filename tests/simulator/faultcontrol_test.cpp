@@ -135,18 +135,6 @@ std::string readFor(int fd, char wanted, bool* failed = nullptr) {
     return bytes;
 }
 
-template <class Condition>
-bool within20s(Condition condition) {
-    const auto deadline = Clock::now() + 20s;
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(10ms);
-    }
-    return true;
-}
-
 void command(const std::string& fifo, const std::string& line) {
     const int fd = ::open(fifo.c_str(), O_WRONLY);
     ASSERT_GE(fd, 0);
@@ -174,7 +162,7 @@ TEST(ApparatusProgram, TakesFaultsFromItsFifoWhileServing) {
         _exit(127);
     }
     struct stat status {};
-    ASSERT_TRUE(within20s([&] { return ::lstat(link.c_str(), &status) == 0; }));
+    ASSERT_TRUE(simtest::eventually([&] { return ::lstat(link.c_str(), &status) == 0; }));
     int fd = openRaw(link);
     ASSERT_GE(fd, 0);
     readFor(fd, 'c'); // the first display rate: the client is served
@@ -188,10 +176,10 @@ TEST(ApparatusProgram, TakesFaultsFromItsFifoWhileServing) {
     bool failed = false;
     readFor(fd, '\x7F' /* never comes */, &failed);
     EXPECT_TRUE(failed) << "the terminal outlived the unplug";
-    EXPECT_TRUE(within20s([&] { return ::lstat(link.c_str(), &status) != 0; }));
+    EXPECT_TRUE(simtest::eventually([&] { return ::lstat(link.c_str(), &status) != 0; }));
     ::close(fd);
     command(fifo, "replug");
-    ASSERT_TRUE(within20s([&] { return ::lstat(link.c_str(), &status) == 0; }));
+    ASSERT_TRUE(simtest::eventually([&] { return ::lstat(link.c_str(), &status) == 0; }));
     fd = openRaw(link);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::write(fd, "T\x00\x32", 3), 3);
@@ -200,7 +188,7 @@ TEST(ApparatusProgram, TakesFaultsFromItsFifoWhileServing) {
 
     ASSERT_EQ(kill(child, SIGTERM), 0);
     int exitStatus = 0;
-    EXPECT_TRUE(within20s([&] { return waitpid(child, &exitStatus, WNOHANG) == child; }));
+    EXPECT_TRUE(simtest::eventually([&] { return waitpid(child, &exitStatus, WNOHANG) == child; }));
     EXPECT_TRUE(WIFEXITED(exitStatus) && WEXITSTATUS(exitStatus) == 0);
     ::unlink(fifo.c_str());
     ::rmdir(directory);
