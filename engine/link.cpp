@@ -143,6 +143,11 @@ void TRS::loseLink() {
     hvText.clear();
     displayDirty = true;
     ++linkLosses_;
+    const int state = scanState.load();
+    if (state >= scanScanning && state <= scanUnconditional)
+        scanInterrupted(QStringLiteral("the link to the apparatus was lost"));
+    probing_ = false;
+    windingDown_ = false;
 }
 
 void TRS::endOfRun() {
