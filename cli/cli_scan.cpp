@@ -39,8 +39,10 @@ constexpr const char* kOptions =
     "  --text FILE     also write the points as tab-separated text\n"
     "  --out FILE.RTG  the record file to write (required)\n";
 constexpr const char* kNotes =
-    "Waits up to 10 s for the apparatus. Ctrl+C stops the scan and saves what was measured.\n"
-    "Exit status: 0 done, 2 bad arguments or file error, 3 no apparatus, 4 link lost, 130 Ctrl+C.\n";
+    "Waits up to 10 s for the apparatus. The output files are tried before the arm moves.\n"
+    "Ctrl+C stops the scan and saves what was measured.\n"
+    "Exit status: 0 done, 2 bad arguments or file error, 3 no apparatus, 4 link lost,\n"
+    "5 scan incomplete (stopped early or steps missing; the points are saved), 130 Ctrl+C.\n";
 
 bool usage(Io& io, const QString& problem) {
     io.err << "zavo-driver scan: " << problem << '\n' << kUsageLine << kOptions << kNotes;

@@ -159,6 +159,11 @@ void TRS::loseLink() {
     hvText.clear();
     displayDirty = true;
     ++linkLosses_;
+    const int state = scanState.load();
+    if (state >= scanScanning && state <= scanUnconditional)
+        scanInterrupted(QStringLiteral("the link to the apparatus was lost"));
+    probing_ = false;
+    windingDown_ = false;
 }
 
 // A move belongs to the link it was asked for on. One still waiting when that link goes, or one

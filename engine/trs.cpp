@@ -119,6 +119,7 @@ void TRS::publish() {
     s.safetyCopies = safetyCopies_;
     s.safetyDeadline = safetyDeadline;
     s.hvOffDeadline = hvOffDeadline;
+    s.scanEndingText = scanEndingText;
     std::lock_guard lock(publishMutex_);
     published_ = std::move(s);
 }

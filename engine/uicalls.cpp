@@ -186,9 +186,11 @@ QString TRS::scanStatusText() const {
         liveRecord->RegionText(scanRegion, region);
     switch (scanState.load()) {
     case scanIdle:
-        return liveRecord && liveRecord->modified.load()
-                   ? QStringLiteral("Idle (press reset to enable changes)")
-                   : QStringLiteral("Idle");
+        if (!liveRecord || !liveRecord->modified.load())
+            return QStringLiteral("Idle");
+        if (scanEnding.load() == scanEndingIncomplete)
+            return QStringLiteral("Scan incomplete: ") + scanEndingText;
+        return QStringLiteral("Idle (press reset to enable changes)");
     case scanScanning:
         return QStringLiteral("Scanning ") + region;
     case scanPaused:

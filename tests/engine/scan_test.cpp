@@ -167,7 +167,8 @@ TEST_F(ScanTest, AlignmentBeyondTheArmRangeEndsTheScanWithoutASweep) {
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
     plan.regions = {{2391, 2395}};
     recordStatuses();
-    ASSERT_EQ(scan(), ScanOutcome::Completed);
+    ASSERT_EQ(scan(), ScanOutcome::Incomplete);
+    EXPECT_EQ(thread->status().scanEndingText, "the start 119.55 deg lies beyond the arm range");
     EXPECT_EQ(countState(engine::scanScanning), 0);
     EXPECT_TRUE(alignTargets().empty());
     EXPECT_EQ(validCells(), 0);
@@ -331,10 +332,10 @@ TEST_F(ScanTest, UnplugMidScanKeepsThePointsAndReconnectsIdle) {
     EXPECT_EQ(thread->liveRecord.get(), record);
     EXPECT_EQ(validCells(), kept);
     EXPECT_TRUE(thread->liveRecord->modified.load());
-    EXPECT_EQ(updates.statusText(), "Idle (press reset to enable changes)");
+    EXPECT_EQ(updates.statusText(), "Scan incomplete: the link to the apparatus was lost");
 }
 
-TEST_F(ScanTest, HaltNoticeStopsTheScan) {
+TEST_F(ScanTest, HaltNoticeStopsTheScanAsIncomplete) {
     prepare(1, 1);
     plan.regions = {{400, 800}};
     bool halted = false;
@@ -345,7 +346,7 @@ TEST_F(ScanTest, HaltNoticeStopsTheScan) {
         }
     };
     ASSERT_TRUE(driver->startScan(plan, kWait));
-    EXPECT_EQ(driver->finishScan(kWait), ScanOutcome::Completed);
+    EXPECT_EQ(driver->finishScan(kWait), ScanOutcome::Incomplete);
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
     EXPECT_EQ(thread->scanState.load(), engine::scanIdle);
     EXPECT_LT(validCells(), 401);
