@@ -18,6 +18,7 @@
 #include "version.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextStream>
 #include <QThread>
 
@@ -106,6 +107,9 @@ void Windows::startThread(const Options& options) {
 int run(int argc, char** argv) {
     QApplication application(argc, argv);
     titleApplication();
+    // The desktop entry and the icon as installed (share/applications, share/icons/hicolor).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zavo.driver"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.zavo.driver")));
 
     QString error;
     if (!devicesetup::installProvider(QApplication::arguments(), &error)) {

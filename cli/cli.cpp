@@ -1,6 +1,7 @@
 // Command-line dispatcher: the command table, help and the helpers the commands share.
 #include "cli/cli.h"
 
+#include "cli/cli_acquire.h"
 #include "cli/cli_commands.h"
 #include "records/recordfile.h"
 
@@ -38,6 +39,14 @@ bool isHelp(const QString& word) {
     return word == QLatin1String("--help") || word == QLatin1String("-h") || word == QLatin1String("help");
 }
 
+bool isVersion(const QString& word) {
+    return word == QLatin1String("--version");
+}
+
+void printEntry(QTextStream& out, const QString& call, const char* help) {
+    out << "  " << call.leftJustified(30) << ' ' << help << '\n';
+}
+
 } // namespace
 
 std::span<const Command> commands() {
@@ -45,15 +54,52 @@ std::span<const Command> commands() {
 }
 
 void printHelp(QTextStream& out) {
-    out << "Usage: zavo-driver [COMMAND [ARGUMENTS]]\n\n"
-        << "Without a command the program opens its windows. Commands (no display needed):\n";
+    out << "Usage: zavo-driver [DEVICE OPTION]\n"
+        << "  or:  zavo-driver COMMAND [ARGUMENTS]\n"
+        << "Controls a teaching X-ray apparatus (goniometer, X-ray tube, Geiger detector) over its USB\n"
+        << "link and records the spectra it measures. Without a command the program opens its windows;\n"
+        << "the commands need no display.\n"
+        << "\nCommands:\n";
     for (const Command& command : kCommands) {
-        const QString call =
-            QStringLiteral("%1 %2").arg(QLatin1String(command.name), QLatin1String(command.arguments));
-        out << "  " << call.leftJustified(30) << ' ' << command.help << '\n';
+        printEntry(out,
+                   QStringLiteral("%1 %2").arg(QLatin1String(command.name), QLatin1String(command.arguments)),
+                   command.help);
     }
-    out << "  " << QStringLiteral("--help").leftJustified(30) << ' ' << "show this help\n"
-        << "\nExit status: 0 on success, " << kExitFailure << " on any error.\n";
+    out << "\nOptions:\n";
+    printEntry(out, QStringLiteral("--simulate"), "the built-in simulated apparatus (--device simulator)");
+    printEntry(out, QStringLiteral("--port PATH"),
+               "the apparatus on this serial port, e.g. /dev/zavo-apparatus or /dev/ttyUSB0");
+    printEntry(out, QStringLiteral("--device NAME"),
+               "simulator; serial (the USB-serial port described \"QM417\"); d2xx (FTDI's library)");
+    printEntry(out, QStringLiteral("--help"), "show this help");
+    printEntry(out, QStringLiteral("--version"), "show the program's version");
+    out << "Without a device option: FTDI's library where it loads, else the serial ports.\n"
+        << "\nScan options:\n"
+        << scanOptionsHelp()
+        << "The scan takes the device options above, waits up to 10 s for the apparatus and saves what\n"
+        << "was measured when Ctrl+C stops it.\n"
+        << "\nEnvironment:\n";
+    printEntry(out, QStringLiteral("ZAVO_DEVICE"), "the device when no option names one");
+    printEntry(out, QStringLiteral("ZAVO_PORT"), "the serial port when no option names one");
+    printEntry(out, QStringLiteral("ZAVO_SIM"),
+               "options of the simulated apparatus (zavo-apparatus-sim --help)");
+    out << "\nFiles:\n";
+    printEntry(out, QStringLiteral("~/.config/zavo-driver/rtg.ini"), "settings");
+    printEntry(out, QStringLiteral("safety.rtg"),
+               "copy of the live scan every 15 minutes: beside a program run from its build folder, else "
+               "in ~/.local/share/zavo-driver");
+    out << "\nDevice access:\n"
+        << "  The package's device rule gives the user at the computer access to the apparatus. Without\n"
+        << "  it, add the user to the dialout group (sudo adduser USER dialout) and log in again. A port\n"
+        << "  that is there but cannot be opened is reported with its name and this fix.\n"
+        << "\nExit status:\n"
+        << "  0 on success, " << kExitFailure << " on bad usage or a file error; scan: " << kExitNoApparatus
+        << " no apparatus, " << kExitLinkLost << " link lost, " << kExitInterrupted
+        << " stopped by Ctrl+C.\n";
+}
+
+void printVersion(QTextStream& out) {
+    out << "zavo-driver " << ZAVO_VERSION << '\n';
 }
 
 bool isCommandLine(int argc, char** argv) {
@@ -61,12 +107,16 @@ bool isCommandLine(int argc, char** argv) {
         return false;
     }
     const QString first = QString::fromLocal8Bit(argv[1]);
-    return isHelp(first) || !first.startsWith(QLatin1Char('-'));
+    return isHelp(first) || isVersion(first) || !first.startsWith(QLatin1Char('-'));
 }
 
 int run(const QStringList& args, Io& io) {
     if (args.isEmpty() || isHelp(args.first())) {
         printHelp(io.out);
+        return kExitOk;
+    }
+    if (isVersion(args.first())) {
+        printVersion(io.out);
         return kExitOk;
     }
     const Command* command = findCommand(args.first());

@@ -29,8 +29,8 @@ struct Command {
 
 std::span<const Command> commands();
 
-// True when the first argument names a command or asks for help (or is any other word that is not
-// an option), so the command line handles it; false when the windows should start.
+// True when the first argument names a command or asks for help or the version (or is any other
+// word that is not an option), so the command line handles it; false when the windows should start.
 bool isCommandLine(int argc, char** argv);
 
 // Runs the command line on the words after the program name.
@@ -39,6 +39,10 @@ int run(const QStringList& args, Io& io);
 // run() on the process's arguments, standard output and standard error.
 int main(int argc, char** argv);
 
+// The program's help: commands, options, scan options, environment, files, device access and exit
+// status. The manual page is made from it.
 void printHelp(QTextStream& out);
+// "zavo-driver VERSION".
+void printVersion(QTextStream& out);
 
 } // namespace cli

@@ -7,6 +7,8 @@
 #include "records/textexport.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <algorithm>
@@ -153,6 +155,79 @@ void endThread(engine::TRS& thread) {
     thread.waitFor(std::chrono::minutes(1));
 }
 
+// The output files, tried before the arm moves: a scan must not be lost to a typing error.
+bool outputsWritable(const AcquisitionOptions& options, Io& io) {
+    for (const QString& path : {options.outPath, options.textPath}) {
+        QString error;
+        if (!path.isEmpty() && !canWrite(path, &error)) {
+            io.err << "zavo-driver: cannot write " << path << ": " << error << '\n';
+            return false;
+        }
+    }
+    return true;
+}
+
+// How long a scan may take before the command line gives up on it: three times the steps'
+// counting and travel, and ten minutes more.
+std::chrono::milliseconds scanTimeLimit(const engine::ScanPlan& plan,
+                                        const std::vector<std::pair<int, int>>& segments) {
+    std::int64_t steps = 0;
+    for (const auto& [from, to] : segments)
+        steps += (to - from) / std::max(1, plan.angularStep) + 1;
+    const std::int64_t stepMs = plan.countingTime * 100 + 50 * std::max(1, plan.angularStep);
+    return std::chrono::milliseconds(3 * steps * stepMs + 600'000);
+}
+
+// Saves the record (and the text); when the record file cannot be written after all, the points go
+// to the safety copy's place. False when something could not be written where it was asked.
+bool saveMeasured(engine::TRS& thread, const AcquisitionOptions& options, AcquisitionResult& result, Io& io) {
+    trecdata& record = *thread.liveRecord;
+    result.validCells = record.ValidCellCount();
+    for (const records::ExportedPoint& p : records::exportedPoints(record))
+        result.points.emplace_back(p.degrees, p.rate);
+    QString error;
+    if (!records::saveRecordFile(record, options.outPath, &error)) {
+        io.err << "zavo-driver: cannot save " << options.outPath << ": " << error << '\n';
+        const QString rescue = thread.safetyCopyPath();
+        if (records::writeRecordFile(record, rescue, &error))
+            io.err << "zavo-driver: the points were written to " << rescue << " instead\n";
+        else
+            io.err << "zavo-driver: cannot write " << rescue << " either: " << error << '\n';
+        return false;
+    }
+    record.fileName = options.outPath;
+    io.out << "Saved " << options.outPath << " (" << result.points.size() << " points)\n";
+    if (options.textPath.isEmpty())
+        return true;
+    if (!records::exportText(record, options.textPath, QLocale(), &error)) {
+        io.err << "zavo-driver: cannot write " << options.textPath << ": " << error << '\n';
+        return false;
+    }
+    io.out << "Wrote " << options.textPath << '\n';
+    return true;
+}
+
+// The exit status for how the scan ended, with its message.
+int outcomeExit(engine::ScanOutcome outcome, const engine::TRS& thread, Io& io) {
+    switch (outcome) {
+    case engine::ScanOutcome::Completed:
+        return kExitOk;
+    case engine::ScanOutcome::Incomplete:
+        io.err << "zavo-driver: the scan is incomplete: " << thread.status().scanEndingText << '\n';
+        return kExitIncomplete;
+    case engine::ScanOutcome::Interrupted:
+        io.out << "Scan stopped by Ctrl+C\n";
+        return kExitInterrupted;
+    case engine::ScanOutcome::LinkLost:
+        io.err << "zavo-driver: the link to the apparatus was lost during the scan\n";
+        return kExitLinkLost;
+    case engine::ScanOutcome::TimedOut:
+        io.err << "zavo-driver: the scan did not end in time; it was stopped\n";
+        return kExitLinkLost;
+    }
+    return kExitLinkLost;
+}
+
 } // namespace
 
 int degreesToUnits(double degrees) {
@@ -217,6 +292,10 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
     if (!QCoreApplication::instance())
         app = std::make_unique<QCoreApplication>(argc, argv);
 
+    if (!outputsWritable(options, io)) {
+        result.exitCode = kExitFailure;
+        return result;
+    }
     InterruptGuard interruptGuard;
     engine::UiExecutor executor;
     engine::HeadlessUpdates updates;
@@ -242,8 +321,11 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
             result.exitCode = kExitInterrupted;
             return result;
         }
-        io.err << "zavo-driver: no apparatus answered within " << options.connectTimeoutMs / 1000
-               << " s (is it plugged in and switched on? try --simulate)\n";
+        if (const QString problem = thread.status().accessProblem; !problem.isEmpty())
+            io.err << "zavo-driver: " << problem << '\n';
+        else
+            io.err << "zavo-driver: no apparatus answered within " << options.connectTimeoutMs / 1000
+                   << " s (is it plugged in and switched on? try --simulate)\n";
         result.exitCode = kExitNoApparatus;
         return result;
     }
@@ -287,60 +369,50 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
             options.observer(t);
     });
     engine::ScanOutcome outcome = engine::ScanOutcome::TimedOut;
-    if (driver.startScan(plan, 60s))
-        outcome = driver.finishScan(std::chrono::hours(24 * 7));
+    bool started = driver.startScan(plan, 60s);
+    if (started)
+        outcome = driver.finishScan(scanTimeLimit(plan, segments));
     else if (interruptRaised.load())
         outcome = engine::ScanOutcome::Interrupted;
+    if (outcome == engine::ScanOutcome::TimedOut && started)
+        driver.stopScan(10s);
     driver.setProgress({});
     progress.finish();
 
     // Save what was measured, whatever ended the scan.
-    trecdata& record = *thread.liveRecord;
-    result.validCells = record.ValidCellCount();
-    for (const records::ExportedPoint& p : records::exportedPoints(record))
-        result.points.emplace_back(p.degrees, p.rate);
-    QString error;
-    bool saved = records::saveRecordFile(record, options.outPath, &error);
-    if (saved) {
-        record.fileName = options.outPath;
-        io.out << "Saved " << options.outPath << " (" << result.points.size() << " points)\n";
-    } else {
-        io.err << "zavo-driver: cannot save " << options.outPath << ": " << error << '\n';
-    }
-    if (saved && !options.textPath.isEmpty()) {
-        saved = records::exportText(record, options.textPath, QLocale(), &error);
-        if (saved)
-            io.out << "Wrote " << options.textPath << '\n';
-        else
-            io.err << "zavo-driver: cannot write " << options.textPath << ": " << error << '\n';
-    }
-
+    const bool saved = saveMeasured(thread, options, result, io);
     if (outcome != engine::ScanOutcome::LinkLost && thread.linkReady.load()) {
         driver.setInterrupt(nullptr); // switching the HV off must not be cut short
         thread.requestHv(false);
         driver.serveUntil([&] { return !thread.hvIsOn.load(); }, 10s);
     }
     endThread(thread);
-
-    switch (outcome) {
-    case engine::ScanOutcome::Completed:
-        result.exitCode = saved ? kExitOk : kExitFailure;
-        break;
-    case engine::ScanOutcome::Interrupted:
-        io.out << "Scan stopped by Ctrl+C\n";
-        result.exitCode = kExitInterrupted;
-        break;
-    case engine::ScanOutcome::LinkLost:
-        io.err << "zavo-driver: the link to the apparatus was lost during the scan\n";
-        result.exitCode = kExitLinkLost;
-        break;
-    case engine::ScanOutcome::TimedOut:
-        io.err << "zavo-driver: the scan did not start\n";
-        result.exitCode = kExitLinkLost;
-        break;
-    }
+    const int code = outcomeExit(outcome, thread, io);
+    result.exitCode = saved || code == kExitInterrupted ? code : kExitFailure;
     io.out.flush();
     return result;
+}
+
+bool canWrite(const QString& path, QString* error) {
+    const QFileInfo info(path);
+    QFile file(path);
+    if (info.isDir()) {
+        *error = QStringLiteral("it is a folder");
+        return false;
+    }
+    if (info.exists()) {
+        if (file.open(QIODevice::Append))
+            return true;
+        *error = file.errorString();
+        return false;
+    }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        *error = file.errorString();
+        return false;
+    }
+    file.close();
+    file.remove();
+    return true;
 }
 
 QString textPlot(const std::vector<std::pair<double, double>>& points, int width, int rows) {

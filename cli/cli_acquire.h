@@ -21,6 +21,9 @@ namespace cli {
 
 inline constexpr int kExitNoApparatus = 3;
 inline constexpr int kExitLinkLost = 4;
+// The scan ended before its end (the apparatus stopped, halted or went idle) or with steps
+// missing; what was measured is saved.
+inline constexpr int kExitIncomplete = 5;
 inline constexpr int kExitInterrupted = 130;
 // What the scan uses when no HV is given: the middle of a Geiger counter's plateau.
 inline constexpr int kDefaultHvVolts = 500;
@@ -60,6 +63,10 @@ bool parseRegion(const QString& text, std::pair<int, int>* region, Io& io);
 bool parseStep(const QString& text, int* units, Io& io);
 bool parseCountingTime(const QString& text, int* tenths, Io& io);
 bool parseHv(const QString& text, int* volts, Io& io);
+
+// Whether a file can be written at `path`; an existing file is opened for appending and left as it
+// is, a new one is created and removed again. False with the reason in *error.
+bool canWrite(const QString& path, QString* error);
 
 // Degrees to angle units (0.05 degree), to nearest with ties to even.
 int degreesToUnits(double degrees);

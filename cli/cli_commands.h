@@ -15,6 +15,9 @@ int runExportXlsx(const QStringList& args, Io& io);
 int runScan(const QStringList& args, Io& io);
 int runDemo(const QStringList& args, Io& io);
 
+// The scan command's options, as its own help and the program's help show them.
+const char* scanOptionsHelp();
+
 // Loads a record file for a command. On failure writes the reason to io.err (exactly
 // "Wrong file format" for a file that is not a record) and returns nullptr.
 std::unique_ptr<trecdata> loadRecordForCommand(const QString& path, Io& io);

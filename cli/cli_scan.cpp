@@ -27,24 +27,33 @@ bool optionValue(const QStringList& args, qsizetype& i, const QString& name, QSt
     return true;
 }
 
-constexpr const char* kUsage =
+constexpr const char* kUsageLine =
     "usage: zavo-driver scan [--simulate | --port PATH | --device NAME] [--roi FROM:TO]...\n"
     "                        [--step 0.05|0.1|0.2|0.5] [--time SECONDS] [--hv VOLTS]\n"
-    "                        --out FILE.RTG [--text FILE.txt]\n"
+    "                        --out FILE.RTG [--text FILE.txt]\n";
+constexpr const char* kOptions =
     "  --roi FROM:TO   a region to scan, in degrees (up to five); none: the whole arm range\n"
     "  --step DEG      angular step (default 0.05)\n"
     "  --time SECONDS  counting time per step, 0.1 to 300 (default 1.0)\n"
     "  --hv VOLTS      detector high voltage (default 500; the apparatus's limit applies)\n"
     "  --text FILE     also write the points as tab-separated text\n"
-    "Waits up to 10 s for the apparatus. Ctrl+C stops the scan and saves what was measured.\n"
-    "Exit status: 0 done, 2 bad arguments or file error, 3 no apparatus, 4 link lost, 130 Ctrl+C.\n";
+    "  --out FILE.RTG  the record file to write (required)\n";
+constexpr const char* kNotes =
+    "Waits up to 10 s for the apparatus. The output files are tried before the arm moves.\n"
+    "Ctrl+C stops the scan and saves what was measured.\n"
+    "Exit status: 0 done, 2 bad arguments or file error, 3 no apparatus, 4 link lost,\n"
+    "5 scan incomplete (stopped early or steps missing; the points are saved), 130 Ctrl+C.\n";
 
 bool usage(Io& io, const QString& problem) {
-    io.err << "zavo-driver scan: " << problem << '\n' << kUsage;
+    io.err << "zavo-driver scan: " << problem << '\n' << kUsageLine << kOptions << kNotes;
     return false;
 }
 
 } // namespace
+
+const char* scanOptionsHelp() {
+    return kOptions;
+}
 
 // Fills `options` and `deviceArgs` from the scan command's arguments; false after a message.
 bool parseScanArguments(const QStringList& args, AcquisitionOptions* options, QStringList* deviceArgs,
@@ -105,7 +114,7 @@ bool parseScanArguments(const QStringList& args, AcquisitionOptions* options, QS
 
 int runScan(const QStringList& args, Io& io) {
     if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        io.out << kUsage;
+        io.out << kUsageLine << kOptions << kNotes;
         return kExitOk;
     }
     AcquisitionOptions options;

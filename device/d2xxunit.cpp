@@ -230,6 +230,10 @@ ft::Status GetDeviceInfoList() {
     return report("FT_GetDeviceInfoList", status);
 }
 
+std::string openFailure() {
+    return dev().openFailure();
+}
+
 std::string_view statusText(ft::Status status) {
     return status < statusTexts.size() ? statusTexts[status] : std::string_view{};
 }

@@ -83,6 +83,10 @@ ft::Status CreateDeviceInfoList(); // writes deviceCount
 // Resizes deviceInfoList to deviceCount nodes, then FT_GetDeviceInfoList(first node, &deviceCount).
 ft::Status GetDeviceInfoList();
 
+// Why the last open found the device but could not open it, for the user (the provider's
+// openFailure()); empty when there is nothing to tell.
+std::string openFailure();
+
 // ---- Diagnostics ------------------------------------------------------------------------------------
 
 // The text of a D2XX status: " - Invalid handle..." for 1 ... " - Other error ..." for 17; empty for 0

@@ -93,8 +93,7 @@ DeviceConfig::Bytes DeviceConfig::toBlock() const {
 }
 
 bool DeviceConfig::isValid() const {
-    return marker[0] == 'W' && marker[1] == 'W' && offset >= -2400 && offset <= 2400 && armMin < armMax &&
-           armMax <= 3600;
+    return marker[0] == 'W' && marker[1] == 'W' && offsetInRange(offset) && armMin < armMax && armMax <= 3600;
 }
 
 void DeviceConfig::applyInvalidBlockDefaults() {

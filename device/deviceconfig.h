@@ -51,6 +51,10 @@ struct DeviceConfig {
     // The inverse of toBlock.
     static DeviceConfig fromBlock(std::span<const std::uint8_t, size> bytes);
 
+    // The offsets a valid block holds: -kMaxOffset..kMaxOffset arm steps.
+    static constexpr int kMaxOffset = 2400;
+    static constexpr bool offsetInRange(int offset) { return offset >= -kMaxOffset && offset <= kMaxOffset; }
+
     // marker 'W','W', offset in -2400..2400, armMin < armMax, armMax <= 3600.
     bool isValid() const;
 

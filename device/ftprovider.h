@@ -92,6 +92,12 @@ public:
     // Returns OK with fewer bytes than asked for when the read time-out passes first.
     virtual Status Read(Handle handle, void* buffer, Dword bytesToRead, Dword* bytesReturned) = 0;
     virtual Status Write(Handle handle, const void* buffer, Dword bytesToWrite, Dword* bytesWritten) = 0;
+
+    // Not part of D2XX: why the most recent OpenEx failed although the device is there (no
+    // permission, in use by another program), in words for the user that name the port and the
+    // fix. Empty after a successful open, when the device was not found, or when there is nothing
+    // to tell.
+    virtual std::string openFailure() const { return {}; }
 };
 
 } // namespace ft

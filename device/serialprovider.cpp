@@ -1,12 +1,15 @@
 #include "device/serialprovider.h"
 
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
 #include <algorithm>
 #include <cstring>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace zavo {
 
@@ -42,7 +45,42 @@ std::uint32_t fnv1a(const QByteArray& bytes) {
     return h;
 }
 
+// The account running the program, for the dialout-group advice.
+QString currentUser() {
+    if (const passwd* entry = getpwuid(geteuid()); entry && entry->pw_name)
+        return QString::fromLocal8Bit(entry->pw_name);
+    return QStringLiteral("$USER");
+}
+
+// Qt reports a port that another program holds (busy, or locked) as a permission error too; the
+// file's own permissions tell the two apart.
+QString describeOpenFailure(const QString& location, const QSerialPort& port) {
+    if (port.error() != QSerialPort::PermissionError)
+        return openFailureText(location, OpenProblem::Other, currentUser(), port.errorString());
+    const bool allowed = ::access(QFile::encodeName(location).constData(), R_OK | W_OK) == 0;
+    return openFailureText(location, allowed ? OpenProblem::InUse : OpenProblem::PermissionDenied,
+                           currentUser());
+}
+
 } // namespace
+
+QString openFailureText(const QString& port, OpenProblem problem, const QString& user,
+                        const QString& systemText) {
+    switch (problem) {
+    case OpenProblem::PermissionDenied:
+        return QStringLiteral("No permission for the port %1. Install the zavo-driver package (its "
+                              "device rule gives the user at the computer access) or add this user to "
+                              "the dialout group: sudo adduser %2 dialout, then log out and in again.")
+            .arg(port, user);
+    case OpenProblem::InUse:
+        return QStringLiteral("The port %1 is in use by another program. Close that program; the "
+                              "apparatus is then found again.")
+            .arg(port);
+    case OpenProblem::Other:
+        break;
+    }
+    return QStringLiteral("Cannot open the port %1: %2.").arg(port, systemText);
+}
 
 QString serialNumberFromPath(const QString& path) {
     QString alnum;
@@ -164,6 +202,7 @@ ft::Status SerialProvider::OpenEx(void* arg1, ft::Dword flags, ft::Handle* handl
     const bool byDescription = flags & ft::OPEN_BY_DESCRIPTION;
     if (!byDescription && !(flags & ft::OPEN_BY_SERIAL_NUMBER))
         return ft::NOT_SUPPORTED;
+    openFailure_.clear();
     const QString wanted = QString::fromLatin1(static_cast<const char*>(arg1));
     const std::vector<SerialPortEntry> entries = enumerate();
     const auto it = std::find_if(entries.begin(), entries.end(), [&](const SerialPortEntry& e) {
@@ -177,8 +216,10 @@ ft::Status SerialProvider::OpenEx(void* arg1, ft::Dword flags, ft::Handle* handl
     open->location = it->portName;
     open->port = std::make_unique<QSerialPort>(); // created in the thread that uses it
     open->port->setPortName(it->portName);
-    if (!open->port->open(QIODevice::ReadWrite))
+    if (!open->port->open(QIODevice::ReadWrite)) {
+        openFailure_ = describeOpenFailure(open->location, *open->port).toStdString();
         return ft::DEVICE_NOT_OPENED;
+    }
     open_ = std::move(open);
     *handle = static_cast<ft::Handle>(open_.get());
     return ft::OK;

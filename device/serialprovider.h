@@ -24,6 +24,18 @@ struct SerialPortEntry {
 // so it fits the D2XX field and names an INI section safely. Example: /dev/ttyUSB0 -> "devttyUSB0".
 QString serialNumberFromPath(const QString& path);
 
+// Why a port that is there does not open.
+enum class OpenProblem {
+    PermissionDenied, // the user may not read and write it
+    InUse,            // another program holds it
+    Other,            // anything else the system reports
+};
+
+// The user's words for a port that does not open: the port, the cause and the fix. `user` is the
+// account to add to the dialout group; `systemText` what the system said (for Other).
+QString openFailureText(const QString& port, OpenProblem problem, const QString& user,
+                        const QString& systemText = {});
+
 class SerialProvider : public ft::Provider {
 public:
     // namedPort empty: every port of the system with its USB description and serial number.
@@ -58,6 +70,8 @@ public:
                     ft::Dword* bytesReturned) override;
     ft::Status Write(ft::Handle handle, const void* buffer, ft::Dword bytesToWrite,
                      ft::Dword* bytesWritten) override;
+    // The text of openFailureText() for the last OpenEx that found its port but could not open it.
+    std::string openFailure() const override { return openFailure_; }
 
 private:
     struct Open;
@@ -67,6 +81,7 @@ private:
     QString namedPort_;
     std::vector<SerialPortEntry> snapshot_; // taken by CreateDeviceInfoList
     std::unique_ptr<Open> open_;
+    std::string openFailure_;
 };
 
 } // namespace zavo

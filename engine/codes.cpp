@@ -66,6 +66,8 @@ bool TRS::performCode(std::uint8_t code) {
         awaitingAck = true;
     if (info->setsBusy || code == zavo::cmdAlignRun)
         deviceBusy = true;
+    if (code == zavo::cmdScanRun)
+        sweepStarted();
     if (const auto allowance = zavo::commandAllowance(code, in))
         replyWatchdog = *allowance;
     if (info->pauseAfterMs > 0)

@@ -35,14 +35,14 @@ bool HeadlessDriver::serveUntil(const std::function<bool()>& done, std::chrono::
 }
 
 bool HeadlessDriver::waitForApparatus(std::chrono::milliseconds timeout) {
-    return serveUntil(
+    bool ready = false;
+    serveUntil(
         [&] {
-            if (!thread_.linkReady.load() || !configSeen_)
-                return false;
-            const auto config = thread_.configSnapshot();
-            return config.isValid();
+            ready = thread_.linkReady.load() && configSeen_ && thread_.configSnapshot().isValid();
+            return ready || !thread_.status().accessProblem.isEmpty();
         },
         timeout);
+    return ready;
 }
 
 bool HeadlessDriver::waitUntilSettled(std::chrono::milliseconds timeout) {
@@ -101,8 +101,11 @@ ScanOutcome HeadlessDriver::finishScan(std::chrono::milliseconds timeout,
         serveUntil([&] { return scanEnded_ || thread_.status().linkLosses != linkLossesAtStart_; }, timeout);
     if (thread_.status().linkLosses != linkLossesAtStart_)
         return ScanOutcome::LinkLost;
-    if (ended && scanEnded_)
-        return ScanOutcome::Completed;
+    if (ended && scanEnded_) {
+        serveUntil([&] { return !thread_.status().deviceBusy || !thread_.linkReady.load(); }, stopTimeout);
+        return thread_.scanEnding.load() == scanEndingIncomplete ? ScanOutcome::Incomplete
+                                                                 : ScanOutcome::Completed;
+    }
     if (interrupted()) {
         const std::atomic<bool>* flag = interrupt_;
         interrupt_ = nullptr; // the stop itself must be waited for
@@ -123,6 +126,8 @@ const char* scanOutcomeText(ScanOutcome outcome) {
     switch (outcome) {
     case ScanOutcome::Completed:
         return "completed";
+    case ScanOutcome::Incomplete:
+        return "incomplete";
     case ScanOutcome::Interrupted:
         return "interrupted";
     case ScanOutcome::LinkLost:

@@ -27,6 +27,7 @@ struct ScanPlan {
 
 enum class ScanOutcome {
     Completed,
+    Incomplete,  // ended without reaching its end, or with steps missing (TRS::scanEndingText says)
     Interrupted, // the interrupt flag was raised; the scan was stopped
     LinkLost,
     TimedOut,
@@ -51,6 +52,8 @@ public:
     bool serveUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
     // Until the handshake is complete and the apparatus's configuration block has been taken over.
+    // Ends early, false, when the apparatus is found but cannot be opened (the thread's
+    // `accessProblem` says why): waiting would not help.
     bool waitForApparatus(std::chrono::milliseconds timeout);
 
     // Until the thread has nothing left to do: no pending or active request, an empty queue, no
@@ -62,8 +65,9 @@ public:
 
     // A fresh live record with the plan's regions, then startScan. True once the scan runs.
     bool startScan(const ScanPlan& plan, std::chrono::milliseconds timeout);
-    // Until the running scan ends. On interrupt the scan is stopped (the stop request) and its
-    // end awaited for up to `stopTimeout`.
+    // Until the running scan ends and the apparatus has confirmed it (the rates of a stopped
+    // sweep still on their way are in). On interrupt the scan is stopped (the stop request) and
+    // its end awaited for up to `stopTimeout`. On time-out the scan keeps running.
     ScanOutcome finishScan(std::chrono::milliseconds timeout,
                            std::chrono::milliseconds stopTimeout = std::chrono::seconds(10));
     // Posts stop and waits until the thread is idle again.

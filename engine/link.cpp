@@ -54,8 +54,10 @@ void TRS::passDisconnected() {
     sleeper_.sleepMs(500);
     if (terminated_.load())
         return;
-    if (D2XXUnit::GetFTDeviceCount() != ft::OK || D2XXUnit::deviceCount == 0)
+    if (D2XXUnit::GetFTDeviceCount() != ft::OK || D2XXUnit::deviceCount == 0) {
+        noteAccessProblem({});
         return;
+    }
     D2XXUnit::CreateDeviceInfoList();
     D2XXUnit::GetDeviceInfoList();
     for (std::size_t i = 0; i < D2XXUnit::deviceInfoList.size(); ++i) {
@@ -73,8 +75,11 @@ void TRS::passDisconnected() {
         readDeviceSettings();
     }
     post(RoutineId::refreshReadouts);
-    if (D2XXUnit::Open_USB_Device_By_Device_Description(kDescription) != ft::OK)
+    if (D2XXUnit::Open_USB_Device_By_Device_Description(kDescription) != ft::OK) {
+        noteAccessProblem(QString::fromStdString(D2XXUnit::openFailure()));
         return;
+    }
+    noteAccessProblem({});
     sleeper_.sleepMs(500);
     zavo::configureLine(100, 100);
     zavo::writeHandshakeRequest();
@@ -87,6 +92,15 @@ void TRS::passDisconnected() {
     scanState.store(scanIdle);
     controlsEnabled.store(true);
     post(RoutineId::updateControlEnabling);
+}
+
+// A device that is there but does not open (no permission, in use) is told on the status line
+// rather than looking like no apparatus at all; the search goes on as before.
+void TRS::noteAccessProblem(const QString& problem) {
+    if (problem == accessProblem)
+        return;
+    accessProblem = problem;
+    post(RoutineId::refreshScanStatus);
 }
 
 void TRS::passHandshake() {
@@ -113,6 +127,7 @@ void TRS::passHandshake() {
     deviceBusy = false;
     awaitingAck = false;
     handshakePending = false;
+    forgetMoveRequests();
     // The live record is made and changed only on the user-interface thread. The record about to
     // be replaced by one built from the apparatus's block loses its offset; one with unsaved
     // measurements is kept as it is (see receiveConfig).
@@ -131,6 +146,7 @@ void TRS::loseLink() {
     controlsEnabled.store(false);
     post(RoutineId::updateControlEnabling);
     linkReady.store(false);
+    forgetMoveRequests();
     if (connected.load()) {
         D2XXUnit::CloseDevice();
         writeDeviceSettings();
@@ -143,6 +159,19 @@ void TRS::loseLink() {
     hvText.clear();
     displayDirty = true;
     ++linkLosses_;
+    const int state = scanState.load();
+    if (state >= scanScanning && state <= scanUnconditional)
+        scanInterrupted(QStringLiteral("the link to the apparatus was lost"));
+    probing_ = false;
+    windingDown_ = false;
+}
+
+// A move belongs to the link it was asked for on. One still waiting when that link goes, or one
+// posted while there was none, would otherwise set the arm off by itself as soon as an apparatus
+// answers again.
+void TRS::forgetMoveRequests() {
+    requestSet.remove(moveArm);
+    pendingRequests.remove(moveArm);
 }
 
 void TRS::endOfRun() {

@@ -107,7 +107,7 @@ void TRS::passConnected() {
     timersStep();
     if (!connected.load() || queueStatusFails())
         return;
-    if (!replyStep())
+    if (!replyStep() || !sweepWatchStep())
         return;
     // Cleared before the calls, so a rebuild asked for while they run is not lost.
     if (rebuildPending_.exchange(false)) {

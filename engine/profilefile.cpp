@@ -22,14 +22,7 @@ QStringList readLines(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    const QString text = QString::fromLatin1(file.readAll());
-    QStringList lines = text.split(QLatin1Char('\n'));
-    for (QString& line : lines)
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+    return profiletext::split(file.readAll());
 }
 
 // The section named by a header line, or nothing when the line is no header.
@@ -74,8 +67,58 @@ QString ProfileFile::defaultPath() {
 
 int ProfileFile::readInt(const QString& section, const QString& key, int defaultValue) const {
     std::lock_guard lock(fileLock());
+    return profiletext::readInt(readLines(path_), section, key, defaultValue);
+}
+
+bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value) {
+    std::lock_guard lock(fileLock());
+    QStringList lines = readLines(path_);
+    if (!profiletext::write(lines, section, key, value))
+        return false;
+    QDir().mkpath(QFileInfo(path_).absolutePath());
+    QSaveFile file(path_);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(profiletext::join(lines));
+    return file.commit();
+}
+
+bool ProfileFile::writeInt(const QString& section, const QString& key, int value) {
+    return writeString(section, key, QString::number(value));
+}
+
+QString safeSectionName(const QString& name) {
+    QString safe;
+    safe.reserve(name.size());
+    for (const QChar c : name) {
+        const char16_t u = c.unicode();
+        const bool bad =
+            u < 0x20 || u > 0x7E || u == u']' || u == u'[' || u == u'=' || u == u';' || u == u'#';
+        safe.append(bad ? QLatin1Char('_') : c);
+    }
+    safe = safe.trimmed();
+    return safe.isEmpty() ? QStringLiteral("_") : safe;
+}
+
+namespace profiletext {
+
+QStringList split(const QByteArray& bytes) {
+    QStringList lines = QString::fromLatin1(bytes).split(QLatin1Char('\n'));
+    for (QString& line : lines)
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+QByteArray join(const QStringList& lines) {
+    return lines.join(QStringLiteral("\r\n")).toLatin1() + "\r\n";
+}
+
+int readInt(const QStringList& lines, const QString& section, const QString& key, int defaultValue) {
     bool inSection = false;
-    for (const QString& line : readLines(path_)) {
+    for (const QString& line : lines) {
         if (const auto header = headerName(line)) {
             inSection = sameName(*header, section);
             continue;
@@ -99,18 +142,15 @@ int ProfileFile::readInt(const QString& section, const QString& key, int default
     return defaultValue;
 }
 
-bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value) {
+bool write(QStringList& lines, const QString& section, const QString& key, const QString& value) {
     if (!validName(section) || !validName(key) || value.contains(QLatin1Char('\n')) ||
         value.contains(QLatin1Char('\r')))
         return false;
-    std::lock_guard lock(fileLock());
-    QStringList lines = readLines(path_);
     const QString entry = key + QLatin1Char('=') + value;
     qsizetype sectionAt = -1; // index of the header of the wanted section
     qsizetype insertAt = -1;  // after the last line of that section that is not blank
     bool inSection = false;
-    bool written = false;
-    for (qsizetype i = 0; i < lines.size() && !written; ++i) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
         if (const auto header = headerName(lines[i])) {
             if (inSection)
                 break;
@@ -126,44 +166,22 @@ bool ProfileFile::writeString(const QString& section, const QString& key, const 
         QString k, v;
         if (keyLine(lines[i], &k, &v) && sameName(k, key)) {
             lines[i] = entry;
-            written = true;
-        } else if (!lines[i].trimmed().isEmpty()) {
+            return true;
+        }
+        if (!lines[i].trimmed().isEmpty())
             insertAt = i + 1;
-        }
     }
-    if (!written) {
-        if (sectionAt < 0) {
-            if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
-                lines.append(QString());
-            lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
-            lines.append(entry);
-        } else {
-            lines.insert(insertAt, entry);
-        }
+    if (sectionAt < 0) {
+        if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
+            lines.append(QString());
+        lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+        lines.append(entry);
+    } else {
+        lines.insert(insertAt, entry);
     }
-    QDir().mkpath(QFileInfo(path_).absolutePath());
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(lines.join(QStringLiteral("\r\n")).toLatin1() + "\r\n");
-    return file.commit();
+    return true;
 }
 
-bool ProfileFile::writeInt(const QString& section, const QString& key, int value) {
-    return writeString(section, key, QString::number(value));
-}
-
-QString safeSectionName(const QString& name) {
-    QString safe;
-    safe.reserve(name.size());
-    for (const QChar c : name) {
-        const char16_t u = c.unicode();
-        const bool bad =
-            u < 0x20 || u > 0x7E || u == u']' || u == u'[' || u == u'=' || u == u';' || u == u'#';
-        safe.append(bad ? QLatin1Char('_') : c);
-    }
-    safe = safe.trimmed();
-    return safe.isEmpty() ? QStringLiteral("_") : safe;
-}
+} // namespace profiletext
 
 } // namespace engine

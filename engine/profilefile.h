@@ -7,7 +7,9 @@
 // both use the file).
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace engine {
 
@@ -38,5 +40,17 @@ private:
 // characters outside printable ASCII become '_'; blanks at either end are dropped; an empty result
 // becomes "_". Used for the apparatus's USB serial number, which names its section.
 QString safeSectionName(const QString& name);
+
+// The file's rules on its text, apart from the file: what ProfileFile reads and writes through.
+namespace profiletext {
+// The lines of the file's bytes (Latin-1), without their line ends.
+QStringList split(const QByteArray& bytes);
+// The file's bytes: each line ended by CR LF.
+QByteArray join(const QStringList& lines);
+int readInt(const QStringList& lines, const QString& section, const QString& key, int defaultValue);
+// Puts key=value into [section] (replacing the key's line, or after the section's last line that
+// is not blank, or in a new section at the end). False, and nothing changed, for refused names.
+bool write(QStringList& lines, const QString& section, const QString& key, const QString& value);
+} // namespace profiletext
 
 } // namespace engine

@@ -28,6 +28,7 @@ void TRS::dispatchReply(std::uint8_t tag) {
             rateText = zavo::rateText(*rate);
             displayDirty = true;
         }
+        sweepIdleRate(); // an idle apparatus in the middle of a sweep
         break;
     case 'C':
         if (const auto result = zavo::readScalarReply()) {
@@ -43,9 +44,12 @@ void TRS::dispatchReply(std::uint8_t tag) {
         break;
     case 'W':
         armPositionReply(zavo::readPositionReply());
+        sweepHeard();
+        sweepPositionReply();
         break;
     case 'I':
         tubeCurrentReply(zavo::readTubeCurrentReply());
+        probeAnswered_ = probing_; // the position follows
         break;
     case 'x':
         receiveConfig(zavo::readConfigReply());
@@ -64,6 +68,9 @@ void TRS::dispatchReply(std::uint8_t tag) {
 void TRS::acknowledge() {
     awaitingAck = false;
     switch (lastCode) {
+    case zavo::cmdScanRun:
+        sweepAcked_ = true;
+        break;
     case zavo::cmdSetOffset: {
         const int offset = config.offset;
         post(RoutineId::redrawLiveRecord, [this, offset](trecdata& record) {

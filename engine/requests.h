@@ -92,7 +92,8 @@ private:
 
 // The pending set: written by the windows (user-interface thread) and looked at by the worker, so
 // every access is atomic. Only the user-interface thread adds members; the worker removes
-// `shutDown` while disconnected and the hand-over empties it.
+// `shutDown` while disconnected and `moveArm` when a link goes or comes, and the hand-over empties
+// it.
 class PendingRequests {
 public:
     void add(int n);

@@ -16,13 +16,16 @@
 namespace engine {
 namespace {
 
-// The smallest multiple of `step` that is not below `b`.
+QString degrees(int units) {
+    return QString::asprintf("%.2f", units / 20.0);
+}
+
+} // namespace
+
 int roundUpToGrid(int b, int step) {
     const int rest = ((b % step) + step) % step;
     return rest == 0 ? b : b + step - rest;
 }
-
-} // namespace
 
 // Aligns the arm to the step grid before a sweep; false when the aligned start lies beyond the
 // arm's range (the sweep must not start).
@@ -64,6 +67,7 @@ void TRS::handleStartScan() {
     if (deviceBusy)
         return; // waits until the apparatus is idle
     if (scanState.load() == scanIdle) {
+        scanBegins();
         scanRegion = recordView_.regionCount > 0 ? 0 : -1;
         int from = 0;
         int to = 0;
@@ -85,6 +89,8 @@ void TRS::handlePauseScan() {
     const int state = scanState.load();
     if (deviceBusy) {
         if (state != scanIdle) {
+            // Rates already on their way still belong to the scan.
+            windingDown_ = sweeping();
             enqueue(zavo::cmdIdleGate);
             enqueue(zavo::cmdStop);
             scanState.store(state == scanUnconditional || state == scanMovingArm ? scanUnconditionalPaused
@@ -133,12 +139,19 @@ void TRS::handleStop() {
         requestSet.remove(startScan);
         enqueue(zavo::cmdStop);
         enqueue(zavo::cmdIdleGate);
+        const int state = scanState.load();
+        if (state >= scanScanning && state <= scanUnconditional)
+            scanInterrupted(QStringLiteral("stopped at %1 deg").arg(degrees(armAngle.load())));
+        // Rates already on their way still belong to the scan.
+        windingDown_ = sweeping();
         scanState.store(scanIdle);
         calibrating = false;
         calibrateThenScan.store(false);
         return; // the status follows with the apparatus's 0x03
     }
     const int state = scanState.load();
+    if (state == scanPaused)
+        scanInterrupted(QStringLiteral("stopped at %1 deg").arg(degrees(armAngle.load())));
     if (state == scanPaused || state == scanUnconditionalPaused)
         scanState.store(scanIdle);
     post(RoutineId::refreshScanStatus);
@@ -159,15 +172,12 @@ void TRS::operationComplete() {
         int to = 0;
         switch (scanState.load()) {
         case scanScanning:
-            ++scanRegion;
-            if (scanRegion < recordView_.regionCount) {
-                recordView_.getRegion(scanRegion, from, to);
-                enqueueMovePattern(from);
-                scanState.store(scanRepositioning);
-            } else {
-                enqueue(zavo::cmdIdleGate);
-                scanState.store(scanIdle);
-            }
+        case scanUnconditional:
+            // A 0x03 before the arm has reached the segment's end does not end the sweep (see
+            // sweepwatch.cpp): the apparatus is still busy as far as the thread knows.
+            if (!atSegmentEnd())
+                return;
+            segmentFinished();
             break;
         case scanPaused:
             // The sweep had reached its end when the pause stopped it: the scan is complete.
@@ -176,6 +186,8 @@ void TRS::operationComplete() {
             if (armAngle.load() == to) {
                 enqueue(zavo::cmdIdleGate);
                 scanState.store(scanIdle);
+                countMissingSteps(from, to);
+                scanFinished();
             }
             break;
         case scanRepositioning:
@@ -187,9 +199,10 @@ void TRS::operationComplete() {
                 // The move ran with the fast gate; restore the idle one.
                 enqueue(zavo::cmdIdleGate);
                 scanState.store(scanIdle);
+                scanInterrupted(
+                    QStringLiteral("the start %1 deg lies beyond the arm range").arg(degrees(from)));
             }
             break;
-        case scanUnconditional:
         case scanMovingArm:
             enqueue(zavo::cmdIdleGate);
             scanState.store(scanIdle);
@@ -207,13 +220,15 @@ void TRS::operationComplete() {
         post(RoutineId::refreshScanStatus);
     }
     deviceBusy = false;
+    windingDown_ = false;
 }
 
 void TRS::scanStep(double rate) {
     countRate = rate;
     rateText = zavo::rateText(rate);
     const int state = scanState.load();
-    if (state == scanScanning || state == scanUnconditional) {
+    sweepHeard();
+    if (state == scanScanning || state == scanUnconditional || windingDown_) {
         hvOffDeadline = clock_.nowMs() + kHvOffIntervalMs;
         const int eo = effectiveOffset();
         const int start = scanStart.load();
@@ -244,6 +259,11 @@ void TRS::scanStep(double rate) {
 void TRS::haltNotice() {
     enqueue(zavo::cmdStop);
     calibrating = false;
+    const int state = scanState.load();
+    if (state >= scanScanning && state <= scanUnconditional)
+        scanInterrupted(QStringLiteral("the apparatus halted at %1 deg").arg(degrees(armAngle.load())));
+    // Rates already on their way still belong to the scan, until the stop's 0x03.
+    windingDown_ = windingDown_ || sweeping();
     calibrateThenScan.store(false);
     enqueue(zavo::cmdIdleGate);
     scanState.store(scanIdle);

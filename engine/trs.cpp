@@ -4,12 +4,9 @@
 #include "engine/windowupdates.h"
 
 #include "device/d2xxunit.h"
+#include "records/locations.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
-#include <QTemporaryFile>
 #include <QThread>
 
 engine::TRS* acquisitionThread = nullptr;
@@ -116,11 +113,13 @@ void TRS::publish() {
     s.countRate = countRate;
     s.tubeCurrent = tubeCurrent;
     s.deviceSection = deviceSection;
+    s.accessProblem = accessProblem;
     s.passes = passes_;
     s.linkLosses = linkLosses_;
     s.safetyCopies = safetyCopies_;
     s.safetyDeadline = safetyDeadline;
     s.hvOffDeadline = hvOffDeadline;
+    s.scanEndingText = scanEndingText;
     std::lock_guard lock(publishMutex_);
     published_ = std::move(s);
 }
@@ -162,15 +161,9 @@ void TRS::applyPendingRegions() {
 }
 
 QString TRS::defaultSafetyCopyDir() {
-    const QString beside =
-        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QDir::currentPath();
-    // Writable means a file can really be created there (permissions alone can mislead).
-    QTemporaryFile probe(beside + QStringLiteral("/.zavo-probe-XXXXXX"));
-    if (!beside.isEmpty() && probe.open())
-        return beside;
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(data);
-    return data;
+    const QString program = records::programDir();
+    return records::writableProgramDir(program.isEmpty() ? QDir::currentPath() : program,
+                                       records::userDataDir());
 }
 
 QString TRS::safetyCopyPath() const {

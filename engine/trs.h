@@ -12,7 +12,7 @@
 // - Request values, `pendingRequests`, `moveTarget`, `calibrateThenScan` and the rebuild flag are
 //   written by the typed request calls at any time: atomics, private to the thread object.
 // - The read-outs the windows look at from their own handlers (`armAngle`, `scanState`,
-//   `scanStart`, `scanEnd`, the link flags, `hvIsOn`, `speakerIsOn`) are atomics written by the
+//   `scanStart`, `scanEnd`, `scanEnding`, the link flags, `hvIsOn`, `speakerIsOn`) are atomics written by the
 //   worker; the configuration block and the rest of the loop state are published once per pass
 //   (status(), configSnapshot()).
 // - Everything else (texts, `config`, `requestSet`, the plot range, the remaining-time fields) is
@@ -68,6 +68,17 @@ enum ScanState : int {
 inline constexpr int kMaxCountingTime = 3000;
 
 // What the thread is built on. Only `executor` and `windows` are required.
+// How the last scan ended. Incomplete: interrupted before its end (a stop, a halt, an apparatus
+// that stopped early) or finished with steps missing; scanEndingText says which.
+enum ScanEnding : int {
+    scanEndingNone = 0, // no scan yet, or one running
+    scanEndingComplete = 1,
+    scanEndingIncomplete = 2,
+};
+
+// The smallest multiple of `step` that is not below `b`.
+int roundUpToGrid(int b, int step);
+
 struct TrsEnvironment {
     UiExecutor* executor = nullptr;
     WindowUpdates* windows = nullptr;
@@ -95,11 +106,13 @@ struct TrsStatus {
     double countRate = 0;
     int tubeCurrent = 0;
     QString deviceSection;
+    QString accessProblem;           // see TRS::accessProblem
     std::uint64_t passes = 0;        // passes since the run began
     std::uint64_t linkLosses = 0;    // links dropped since construction
     std::uint64_t safetyCopies = 0;  // safety copies written since construction
     std::int64_t safetyDeadline = 0; // clock milliseconds
     std::int64_t hvOffDeadline = 0;
+    QString scanEndingText;
 };
 
 class TRS {
@@ -107,6 +120,12 @@ public:
     static constexpr int kSafetyIntervalMs = 15 * 60 * 1000;
     static constexpr int kHvOffIntervalMs = 30 * 60 * 1000;
     static constexpr const char* kSafetyCopyName = "safety.rtg";
+    // A counted sweep that sends nothing for its counting time plus this is asked where it is.
+    static constexpr int kSweepSilenceMarginMs = 2000;
+    // How long the apparatus has to answer that question before the link is dropped.
+    static constexpr int kProbeAnswerMs = 3000;
+    // The question is asked again when an idle apparatus shows it was not heard.
+    static constexpr int kProbeResendMs = 500;
 
     explicit TRS(const TrsEnvironment& environment);
     // Ends the run (terminate() and wait) if it still goes; the device is closed by the run itself.
@@ -176,7 +195,8 @@ public:
     // ---- Helpers for the routines of WindowUpdates (user-interface thread, inside a routine) ----
     // `offset` when `offsetEnabled` is set, else 0.
     int effectiveOffset() const { return config.effectiveOffset(); }
-    // The status line of `scanState` ("Idle", "Scanning 10.00 deg to 130.00 deg", ...).
+    // The status line of `scanState` ("Idle", "Scanning 10.00 deg to 130.00 deg", ...), or the
+    // access problem while a found apparatus does not open.
     QString scanStatusText() const;
     // Label of the live record's entry in the record list: "Live at 0.05/1.0  [deg/sec]".
     QString liveEntryLabel() const;
@@ -192,6 +212,9 @@ public:
     std::atomic<bool> controlsEnabled{false};
     std::atomic<bool> linkReady{false};
     QString deviceSection; // rtg.ini section: the apparatus's serial number made safe
+    // Why the apparatus, found, could not be opened (the port and the fix); empty otherwise. While
+    // it is set and no link is up, it is the status line (scanStatusText()).
+    QString accessProblem;
     bool displayDirty = false;
     QString rateText;
     QString angleText;
@@ -210,6 +233,8 @@ public:
     // ---- Scan state ----
     std::unique_ptr<trecdata> liveRecord;
     std::atomic<int> scanState{scanIdle};
+    std::atomic<int> scanEnding{scanEndingNone};
+    QString scanEndingText; // why the last scan is incomplete; read inside routines or via status()
     int scanRegion = -1;
     std::atomic<int> scanStart{-1}; // device steps, without offset
     std::atomic<int> scanEnd{-1};
@@ -231,7 +256,8 @@ public:
     // Where the safety copy goes.
     QString safetyCopyPath() const;
     const QString& settingsPath() const { return settings_.path(); }
-    // The folder beside the executable when it is writable, else the user's data folder.
+    // The folder beside the executable when it is writable and no system location (never under
+    // /usr), else the user's data folder.
     static QString defaultSafetyCopyDir();
 
 private:
@@ -288,8 +314,10 @@ private:
 
     // ---- link (link.cpp) ----
     void passDisconnected();
+    void noteAccessProblem(const QString& problem);
     void passHandshake();
     void loseLink();
+    void forgetMoveRequests();
     void endOfRun();
     void readDeviceSettings();
     void writeDeviceSettings();
@@ -324,6 +352,22 @@ private:
     void operationComplete();
     void scanStep(double rate);
     void haltNotice();
+    void scanBegins();
+    void scanInterrupted(const QString& reason);
+
+    // ---- sweepwatch.cpp ----
+    bool sweeping() const;
+    void sweepStarted();
+    void sweepHeard();
+    bool sweepWatchStep(); // false when the link was dropped
+    void sweepIdleRate();
+    void sweepPositionReply();
+    void askPosition();
+    bool atSegmentEnd() const;
+    void countMissingSteps(int from, int to);
+    void segmentFinished();
+    void scanFinished();
+    void interruptSweep(const QString& reason);
 
     // ---- arm (arm.cpp) ----
     void handleMoveArm();
@@ -364,6 +408,18 @@ private:
     bool awaitingAck = false;
     bool deviceBusy = false;
     int replyWatchdog = 0;
+    // The watch over a counted sweep (sweepwatch.cpp).
+    bool sweepAcked_ = false;       // the apparatus acknowledged the run command
+    std::int64_t sweepHeardMs_ = 0; // the last 'S' or 'W' of the sweep
+    int sweepFrom_ = 0;             // where an unconditional sweep began
+    bool probing_ = false;          // the position was asked for
+    bool probeAnswered_ = false;    // the 'I' of the answer came; its 'W' decides
+    std::int64_t probeSentMs_ = 0;
+    std::int64_t probeDeadlineMs_ = 0;
+    bool windingDown_ = false; // a stopped sweep's rates are stored until the stop's 0x03
+    int missingSteps_ = 0;
+    int firstMissing_ = 0;
+    int lastMissing_ = 0;
     int idleCounter = 0;
     bool polledSincePause_ = false; // a status poll went out since the last 200 ms pause
     std::int64_t safetyDeadline = 0;

@@ -175,6 +175,8 @@ void TRS::computeEstimate() {
 }
 
 QString TRS::scanStatusText() const {
+    if (!connected.load() && !accessProblem.isEmpty())
+        return accessProblem;
     if (adjusting)
         return QStringLiteral("Adjusting");
     if (calibrating)
@@ -184,9 +186,11 @@ QString TRS::scanStatusText() const {
         liveRecord->RegionText(scanRegion, region);
     switch (scanState.load()) {
     case scanIdle:
-        return liveRecord && liveRecord->modified.load()
-                   ? QStringLiteral("Idle (press reset to enable changes)")
-                   : QStringLiteral("Idle");
+        if (!liveRecord || !liveRecord->modified.load())
+            return QStringLiteral("Idle");
+        if (scanEnding.load() == scanEndingIncomplete)
+            return QStringLiteral("Scan incomplete: ") + scanEndingText;
+        return QStringLiteral("Idle (press reset to enable changes)");
     case scanScanning:
         return QStringLiteral("Scanning ") + region;
     case scanPaused:

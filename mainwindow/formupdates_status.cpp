@@ -64,6 +64,15 @@ bool enabled(Enable rule, bool link) {
     return rule == Enable::on || (rule == Enable::link && link);
 }
 
+// A status longer than its field (an access problem with the port and its fix) is cut with an
+// ellipsis; the tooltip then holds the whole text.
+void showStatus(QLabel* field, const QString& status) {
+    const int room = field->contentsRect().width() - 2 * field->margin() - 4;
+    const QString shown = room > 0 ? field->fontMetrics().elidedText(status, Qt::ElideRight, room) : status;
+    field->setText(shown);
+    field->setToolTip(shown == status ? QString() : status);
+}
+
 } // namespace
 
 bool FormUpdates::liveDisplayed(const engine::TRS& thread) const {
@@ -79,7 +88,7 @@ void FormUpdates::refreshScanStatus(engine::TRS& thread) {
         row = &kCalibrating;
     else if (state >= 0 && state < static_cast<int>(kStates.size()))
         row = &kStates[static_cast<std::size_t>(state)];
-    form_.scanstate->setText(thread.scanStatusText());
+    showStatus(form_.scanstate, thread.scanStatusText());
     if (!row)
         return;
     const bool link = thread.linkReady.load();

@@ -1,6 +1,6 @@
 // The application-wide keyboard shortcut of the Move arm dialog: M while the LEFT Ctrl key is held
-// asks its owner to open the dialog (which it does when the acquisition thread is idle and the
-// dialog is not already open). The right Ctrl key does not count.
+// asks its owner to open the dialog (which it does when the link is up, the acquisition thread is
+// idle and the dialog is not already open). The right Ctrl key does not count.
 //
 // Key events do not tell the two Ctrl keys apart, so the filter follows the left one's own press
 // and release (native virtual key 0xFFE3 on X11 and Wayland; the key state on Windows). It sees

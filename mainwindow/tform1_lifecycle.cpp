@@ -99,7 +99,11 @@ void TForm1::connectThread(engine::TRS& thread, engine::QtUiExecutor& executor, 
 
 bool TForm1::openMoveArm() {
     TForm12* dialog = peers_.moveArm;
-    if (!dialog || !thread_ || thread_->scanState.load() != engine::scanIdle || dialog->isVisible())
+    if (!dialog || !thread_ || dialog->isVisible())
+        return false;
+    // Only with an apparatus to move: the link up, its controls enabled, nothing running.
+    if (!thread_->linkReady.load() || !thread_->controlsEnabled.load() ||
+        thread_->scanState.load() != engine::scanIdle)
         return false;
     dialog->showArmAngle(thread_->armAngle.load());
     dialog->exec();

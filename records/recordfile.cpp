@@ -39,6 +39,12 @@ LoadResult loadRecordFile(const QString& path) {
         result.message = QStringLiteral("Cannot open %1: %2").arg(path, file.errorString());
         return result;
     }
+    if (file.size() > kMaxRecordFileBytes) {
+        // Not read at all: a record file is never that long.
+        result.error = LoadError::WrongFormat;
+        result.message = QString::fromLatin1(kWrongFileFormat);
+        return result;
+    }
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError) {
         result.error = LoadError::CannotOpen;

@@ -37,6 +37,13 @@ int fullScaleIndex(double highestRate);
 // Text of a file that is not a record or is damaged.
 inline constexpr const char* kWrongFileFormat = "Wrong file format";
 
+// The longest comment a record file holds (bytes, without its closing zero). Longer ones are cut
+// when saved and refused when read: no person writes one, and a damaged length field must not make
+// the reader take hundreds of megabytes.
+inline constexpr qsizetype kMaxCommentBytes = 64 * 1024;
+// No record file is longer: the fixed part with five regions is about 21 KB, then the comment.
+inline constexpr qsizetype kMaxRecordFileBytes = 32 * 1024 + kMaxCommentBytes;
+
 } // namespace records
 
 class trecdata {
@@ -120,9 +127,9 @@ public:
     }
 
     // A record read from record-file bytes that start after the magic. Refuses (nullptr, *error set
-    // to "Wrong file format") a region count above 5, a comment length that is not positive or
-    // exceeds the bytes left, angles too far out to be a scan, and data that end before the comment
-    // is complete. Data that end right after the comment load with offsetEnabled set.
+    // to "Wrong file format") a region count above 5, a comment length that is not positive,
+    // exceeds the bytes left or kMaxCommentBytes, angles too far out to be a scan, and data that end
+    // before the comment is complete. Data that end right after the comment load with offsetEnabled set.
     static std::unique_ptr<trecdata> Parse(QByteArrayView bytes, QString* error = nullptr);
     // Parse() over the rest of a stream positioned just after the magic.
     static std::unique_ptr<trecdata> LoadFromStream(QIODevice& stream, QString* error = nullptr);

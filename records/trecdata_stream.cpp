@@ -41,7 +41,8 @@ std::unique_ptr<trecdata> refuse(QString* error) {
 
 QByteArray trecdata::Serialize() const {
     const std::uint8_t count = std::min<std::uint8_t>(regionCount, kMaxRegions);
-    const QByteArray commentBytes = records::toCp1252(comment);
+    QByteArray commentBytes = records::toCp1252(comment);
+    commentBytes.truncate(records::kMaxCommentBytes);
 
     QByteArray out;
     out.reserve(20857 + 4 * count + commentBytes.size() + 1);
@@ -128,7 +129,8 @@ std::unique_ptr<trecdata> trecdata::Parse(QByteArrayView bytes, QString* error) 
     record->detectorPosition = r.u8();
     record->filterThickness = r.real48();
     const std::int32_t commentLength = r.i32();
-    if (!r.ok() || commentLength <= 0 || commentLength > r.remaining()) {
+    if (!r.ok() || commentLength <= 0 || commentLength > r.remaining() ||
+        commentLength > records::kMaxCommentBytes + 1) {
         return refuse(error);
     }
     const QByteArrayView comment = r.bytes(commentLength);

@@ -3,6 +3,8 @@
 # Usage: scripts/build.sh [--sanitize | --tsan] [extra cmake -D options...]
 # The normal build goes to build/, the AddressSanitizer and UndefinedBehaviorSanitizer build to
 # build-asan/, the ThreadSanitizer build to build-tsan/ (only the programs of the thread tests).
+# All are built for the Debian package's prefix /usr (the program looks for its data there once
+# installed).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,5 +25,5 @@ case "${1:-}" in
   ;;
 esac
 
-cmake -S . -B "$dir" "${opts[@]}" "$@" >/dev/null
+cmake -S . -B "$dir" -DCMAKE_INSTALL_PREFIX=/usr "${opts[@]}" "$@" >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"

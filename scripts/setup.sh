@@ -9,7 +9,8 @@ packages=(
   libgl-dev
   libxlsxwriter-dev libzip-dev zipcmp zipmerge ziptool
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  clang-format
+  clang-format clang libclang-rt-14-dev
+  help2man librsvg2-bin desktop-file-utils appstream
   xvfb xauth xdotool imagemagick x11-apps
   fonts-dejavu-core
   python3

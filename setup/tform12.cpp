@@ -78,14 +78,17 @@ void TForm12::closeCancelled() {
 }
 
 void TForm12::SpeedButton1Click() {
-    if (!acquisitionThread)
+    if (!acquisitionThread) {
+        SpeedButton1->setChecked(false);
         return;
+    }
     if (!SpeedButton1->isChecked()) {
         acquisitionThread->requestStop();
         return;
     }
+    // Without a link there is no scan range to clamp to, and nothing to move.
     const std::optional<int> wanted = ui::readoutAngleUnits(angl->text());
-    if (!wanted) {
+    if (!wanted || !acquisitionThread->linkReady.load()) {
         SpeedButton1->setChecked(false);
         return;
     }
@@ -99,6 +102,16 @@ void TForm12::BitBtn1Click() {
     done(ui::mrOk);
 }
 
+void TForm12::done(int result) {
+    SpeedButton1->setChecked(false);
+    QDialog::done(result);
+}
+
 void TForm12::reject() {
     BitBtn1Click();
+}
+
+void TForm12::showEvent(QShowEvent* event) {
+    SpeedButton1->setChecked(false);
+    QDialog::showEvent(event);
 }

@@ -34,9 +34,15 @@ public:
     void SpeedButton1Click();
     void BitBtn1Click();
 
+    // Every way of closing (close button, Escape, the lost link) leaves "Move to" up: the dialog
+    // opens only while nothing moves, and a move never outlives the link it was asked for on.
+    void done(int result) override;
+
 protected:
     // Escape closes the way the close button does.
     void reject() override;
+    // The dialog opens with "Move to" up.
+    void showEvent(QShowEvent* event) override;
 
 private:
     // (effectiveOffset + scanStart, effectiveOffset + scanEnd) in angle units.

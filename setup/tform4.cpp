@@ -2,6 +2,7 @@
 
 #include "widgets/controls.h"
 #include "widgets/glyphs.h"
+#include "widgets/messages.h"
 #include "widgets/spinbutton.h"
 #include "widgets/steprules.h"
 
@@ -210,7 +211,19 @@ void TForm4::BitBtn4Click() {
     if (!found || !expected)
         return;
     const int shift = static_cast<int>(std::nearbyint((*expected - *found) / 5.0));
-    postOffset(threadConfig().effectiveOffset() + shift);
+    const int offset = threadConfig().effectiveOffset() + shift;
+    // An offset the apparatus's block cannot hold would make the block invalid at the next
+    // connection, and the arm range and HV limit would be reset with it.
+    if (!zavo::DeviceConfig::offsetInRange(offset)) {
+        ui::showError(this,
+                      QStringLiteral("The offset of %1 deg lies outside the range the apparatus accepts "
+                                     "(%2 to %3 deg). Nothing was sent.")
+                          .arg(offset / 20.0, 0, 'f', 2)
+                          .arg(-zavo::DeviceConfig::kMaxOffset / 20.0, 0, 'f', 2)
+                          .arg(zavo::DeviceConfig::kMaxOffset / 20.0, 0, 'f', 2));
+        return;
+    }
+    postOffset(offset);
 }
 
 void TForm4::BitBtn2Click() {

@@ -185,4 +185,12 @@ void Apparatus::injectHalt() {
     withFirmware([](Firmware& firmware) { firmware.injectHalt(); });
 }
 
+void Apparatus::injectByte(std::uint8_t byte) {
+    withFirmware([byte](Firmware& firmware) { firmware.injectByte(byte); });
+}
+
+std::uint64_t Apparatus::sweepStepsSent() {
+    return withFirmware([](Firmware& firmware) { return firmware.sweepStepsSent(); });
+}
+
 } // namespace sim

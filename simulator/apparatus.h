@@ -72,6 +72,8 @@ public:
     void cutNextReply();
     void eraseConfig();
     void injectHalt();
+    void injectByte(std::uint8_t byte);
+    std::uint64_t sweepStepsSent();
 
 private:
     using RealClock = std::chrono::steady_clock;

@@ -129,6 +129,10 @@ public:
     void eraseConfig() { memory_.erase(); }
     // The apparatus halts on its own: motion stops without 0x03 and 'm' is sent.
     void injectHalt();
+    // Sends one byte out of turn (line noise; 0x03 is the interesting one).
+    void injectByte(std::uint8_t byte) { sendByte(byte); }
+    // Counted-sweep steps ('S' replies) sent whole so far.
+    std::uint64_t sweepStepsSent() const { return sweepStepsSent_; }
 
 private:
     struct Drive {
@@ -198,6 +202,7 @@ private:
     bool silent_ = false;
     bool stalled_ = false;
     bool cutNext_ = false;
+    std::uint64_t sweepStepsSent_ = 0;
 };
 
 } // namespace sim

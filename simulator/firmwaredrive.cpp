@@ -118,7 +118,9 @@ void Firmware::travelStep() {
 
 void Firmware::sweepEvent() {
     if (drive_.counting) {
+        const bool heard = !silent_ && !stalled_ && !cutNext_;
         emitHexReply('S', countRate(Stream::Sweep, gate_), 6);
+        sweepStepsSent_ += heard ? 1 : 0;
         const int next = counter_ + drive_.direction * drive_.increment;
         const bool passesTarget =
             drive_.direction == 0 || (drive_.direction > 0 ? next > drive_.target : next < drive_.target);

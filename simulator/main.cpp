@@ -1,5 +1,7 @@
 // zavo-apparatus-sim: the simulated X-ray apparatus on a pseudo-terminal. Prints the terminal's path
-// on its first line, then serves until SIGINT or SIGTERM.
+// on its first line, then serves until SIGINT or SIGTERM, taking fault commands from standard input
+// and an optional FIFO meanwhile.
+#include "simulator/faultcontrol.h"
 #include "simulator/ptyserver.h"
 #include "simulator/simoptions.h"
 
@@ -7,6 +9,8 @@
 #include <csignal>
 #include <cstdio>
 #include <string>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -25,6 +29,13 @@ void installHandlers() {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    // A background job that reads its terminal gets EIO instead of being stopped; the fault
+    // channel then leaves standard input alone.
+    std::signal(SIGTTIN, SIG_IGN);
+}
+
+void tell(const std::string& text) {
+    std::fprintf(stderr, "zavo-apparatus-sim: %s\n", text.c_str());
 }
 
 } // namespace
@@ -40,11 +51,27 @@ int main(int argc, char** argv) {
         std::fputs(sim::usageText().c_str(), stdout);
         return 0;
     }
+    if (parsed.options.version) {
+        std::puts("zavo-apparatus-sim " ZAVO_VERSION);
+        return 0;
+    }
     installHandlers();
-    sim::PtyServer server(std::make_shared<sim::Apparatus>(parsed.options.apparatus));
+    const auto apparatus = std::make_shared<sim::Apparatus>(parsed.options.apparatus);
+    sim::PtyServer server(apparatus);
+    server.setLinkPath(parsed.options.linkPath);
+    server.setReopenedHandler([](const std::string& path) { tell("replugged as " + path); });
     std::string error;
+    std::vector<int> controlInputs{STDIN_FILENO};
+    if (!parsed.options.controlPath.empty()) {
+        const int fifo = sim::openControlFifo(parsed.options.controlPath, &error);
+        if (fifo < 0) {
+            tell(error);
+            return 1;
+        }
+        controlInputs.push_back(fifo);
+    }
     if (!server.open(&error)) {
-        std::fprintf(stderr, "zavo-apparatus-sim: %s\n", error.c_str());
+        tell(error);
         return 1;
     }
     std::printf("%s\n", server.path().c_str());
@@ -54,6 +81,10 @@ int main(int argc, char** argv) {
                  "zavo-apparatus-sim: %s anode, %s crystal, %.1f kV, %d uA, time scale %g; Ctrl+C ends\n",
                  sim::anodeName(bench.anode), sim::crystalName(bench.crystal), bench.tubeKv,
                  bench.tubeCurrentUa, parsed.options.apparatus.timeScale);
+    sim::FaultControl control(apparatus);
+    std::thread faults([&] { sim::serveFaultControl(control, controlInputs, stopRequested, tell); });
     server.run(stopRequested);
+    faults.join();
+    tell("sweep steps sent: " + std::to_string(apparatus->sweepStepsSent()));
     return 0;
 }

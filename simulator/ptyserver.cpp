@@ -33,9 +33,32 @@ void pause(std::chrono::nanoseconds wait) {
 PtyServer::PtyServer(std::shared_ptr<Apparatus> apparatus) : apparatus_(std::move(apparatus)) {}
 
 PtyServer::~PtyServer() {
+    closeTerminal();
+}
+
+void PtyServer::closeTerminal() {
     if (master_ >= 0) {
         ::close(master_);
+        master_ = -1;
     }
+    if (!linkPath_.empty()) {
+        ::unlink(linkPath_.c_str());
+    }
+    attached_ = false;
+    pending_.clear();
+}
+
+bool PtyServer::followPlug() {
+    const bool plugged = apparatus_->plugged();
+    if (!plugged && master_ >= 0) {
+        closeTerminal();
+    } else if (plugged && master_ < 0) {
+        std::string error;
+        if (open(&error) && reopened_) {
+            reopened_(path_);
+        }
+    }
+    return master_ >= 0;
 }
 
 bool PtyServer::open(std::string* error) {
@@ -76,11 +99,21 @@ bool PtyServer::open(std::string* error) {
         return fail("cannot open the pseudo-terminal");
     }
     ::close(probe);
+    if (!linkPath_.empty()) {
+        ::unlink(linkPath_.c_str());
+        if (::symlink(name, linkPath_.c_str()) != 0) {
+            return fail("cannot make the link");
+        }
+    }
     return true;
 }
 
 void PtyServer::run(const std::atomic<bool>& stop) {
     while (!stop.load()) {
+        if (!followPlug()) {
+            pause(kIdlePoll);
+            continue;
+        }
         pollfd fd{master_, POLLIN, 0};
         if (attached_ && !pending_.empty()) {
             fd.events |= POLLOUT;

@@ -3,11 +3,16 @@
 // open for its whole life; a client may open, close and reopen the terminal (the serial provider's
 // reconnect): while no client has it open nothing is written to it, and a client that opens it finds
 // a clean line (output and half-received commands of before are dropped).
+//
+// Unplugging the apparatus closes the terminal, so a client's reads and writes fail and the path
+// vanishes, as a USB serial adapter's does; replugging creates a new terminal. A stable name for
+// it is a symbolic link kept at a path of choice (as udev's by-id names are for real adapters).
 #pragma once
 
 #include "simulator/apparatus.h"
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,6 +25,12 @@ public:
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
 
+    // Keeps a symbolic link at `path` to the current terminal (call before open()).
+    void setLinkPath(std::string path) { linkPath_ = std::move(path); }
+    // Called with the terminal's path whenever a terminal has been created after a replug.
+    void setReopenedHandler(std::function<void(const std::string&)> handler) {
+        reopened_ = std::move(handler);
+    }
     // Creates the terminal; false with a reason in *error when the system refuses.
     bool open(std::string* error);
     // Path of the terminal clients open (e.g. /dev/pts/3).
@@ -30,6 +41,8 @@ public:
 
 private:
     void detach();
+    void closeTerminal();
+    bool followPlug(); // true while a terminal is there to serve
     void attach();
     void readInput();
     void writeOutput();
@@ -37,6 +50,8 @@ private:
     std::shared_ptr<Apparatus> apparatus_;
     int master_ = -1;
     std::string path_;
+    std::string linkPath_;
+    std::function<void(const std::string&)> reopened_;
     std::atomic<bool> attached_{false};
     std::string pending_; // bytes taken from the apparatus, not yet written to the terminal
 };

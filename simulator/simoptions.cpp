@@ -1,5 +1,6 @@
 #include "simulator/simoptions.h"
 
+#include "simulator/faultcontrol.h"
 #include "simulator/simprovider.h"
 
 #include <charconv>
@@ -81,6 +82,16 @@ const std::map<std::string, Setter>& valueOptions() {
          [](const std::string& v, ProgramOptions& o) {
              return parseNumber(v, o.apparatus.firmware.bench.armAngleError);
          }},
+        {"--control",
+         [](const std::string& v, ProgramOptions& o) {
+             o.controlPath = v;
+             return !v.empty();
+         }},
+        {"--link",
+         [](const std::string& v, ProgramOptions& o) {
+             o.linkPath = v;
+             return !v.empty();
+         }},
         {"--background",
          [](const std::string& v, ProgramOptions& o) {
              return parseNumber(v, o.apparatus.firmware.bench.backgroundCps);
@@ -106,6 +117,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& arguments) {
         }
         if (name == "--help" || name == "-h") {
             options.help = true;
+            continue;
+        }
+        if (name == "--version" && !hasValue) {
+            options.version = true;
             continue;
         }
         if (name == "--blank-config" && !hasValue) {
@@ -186,7 +201,17 @@ std::string usageText() {
            "  --arm-error STEPS   true angle minus the arm's counter at power-up (default 0)\n"
            "  --background CPS    background rate (default 0.3)\n"
            "  --blank-config      start with a factory-new (blank) configuration memory\n"
+           "  --control FIFO      also read fault commands from this FIFO (created when absent)\n"
+           "  --link PATH         keep a symbolic link to the terminal at PATH; after an unplug and\n"
+           "                      replug the terminal is new, the link follows it\n"
            "  --help              this text\n"
+           "  --version           the program's version\n"
+           "\n"
+           "While it serves, fault commands are read one a line from standard input (unless it is\n"
+           "a terminal of a background job) and from the --control FIFO; what each did is told on\n"
+           "standard error. At the end the number of sweep steps sent is told there too.\n"
+           "\n" +
+           FaultControl::helpText() +
            "\n"
            "The in-process simulated apparatus takes the same options from the environment variable\n"
            "ZAVO_SIM, e.g. ZAVO_SIM=\"--time-scale 10 --seed 7\".\n";

@@ -15,6 +15,9 @@ namespace sim {
 struct ProgramOptions {
     ApparatusOptions apparatus;
     bool help = false;
+    bool version = false;
+    std::string controlPath; // FIFO for fault commands; empty: standard input only
+    std::string linkPath;    // symbolic link kept to the current terminal; empty: none
 };
 
 struct ParsedOptions {

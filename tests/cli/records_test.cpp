@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -174,6 +175,17 @@ TEST_F(CommandLine, HelpAndUnknownCommands) {
     }
     EXPECT_TRUE(result.out.contains(QStringLiteral("export-text")));
 
+    // The help is the manual page's source: device options, scan options, environment and access.
+    for (const char* word : {"--simulate", "--port PATH", "--device NAME", "--version", "--roi FROM:TO",
+                             "--out FILE.RTG", "ZAVO_PORT", "rtg.ini", "safety.rtg", "dialout"})
+        EXPECT_TRUE(result.out.contains(QLatin1String(word))) << word;
+
+    result = runCli({QStringLiteral("--version")});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_TRUE(
+        QRegularExpression(QStringLiteral("^zavo-driver \\d+\\.\\d+\n$")).match(result.out).hasMatch())
+        << result.out.toStdString();
+
     result = runCli({QStringLiteral("frobnicate")});
     EXPECT_EQ(result.status, 2);
     EXPECT_TRUE(result.err.contains(QStringLiteral("frobnicate")));
@@ -191,6 +203,7 @@ TEST(CommandLineWords, WhichArgumentsTheCommandLineTakes) {
     EXPECT_FALSE(takes({"zavo-driver"}));
     EXPECT_TRUE(takes({"zavo-driver", "info", "a.RTG"}));
     EXPECT_TRUE(takes({"zavo-driver", "--help"}));
+    EXPECT_TRUE(takes({"zavo-driver", "--version"}));
     EXPECT_TRUE(takes({"zavo-driver", "nonsense"}));
     EXPECT_FALSE(takes({"zavo-driver", "--simulate"}));
 }

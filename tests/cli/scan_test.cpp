@@ -3,17 +3,20 @@
 // The simulator's headers come first: its firmware has a member named like Qt's `emit` macro.
 #include "simulator/apparatus.h"
 #include "simulator/simprovider.h"
+#include "tests/engine/lockedprovider.h"
 
 #include "cli/cli_acquire.h"
 
 #include "device/d2xxunit.h"
 #include "records/recordfile.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 
 namespace cli {
@@ -164,6 +167,17 @@ TEST_F(CliScan, NoApparatusEndsWithExitThreeAfterTheWait) {
     EXPECT_TRUE(s.errText.contains("no apparatus answered"));
 }
 
+TEST_F(CliScan, APortThatDoesNotOpenIsNamedWithItsFixAtOnce) {
+    D2XXUnit::setProvider(std::make_unique<enginetest::LockedSimProvider>(apparatus));
+    options.connectTimeoutMs = 60000;
+    const auto start = std::chrono::steady_clock::now();
+    const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+    EXPECT_EQ(result.exitCode, cli::kExitNoApparatus);
+    EXPECT_EQ(s.errText, QStringLiteral("zavo-driver: %1\n").arg(enginetest::kLockedPortProblem));
+    EXPECT_FALSE(QFile::exists(options.outPath));
+}
+
 TEST_F(CliScan, CtrlCStopsTheScanAndSavesWhatWasMeasured) {
     options.plan.regions = {{600, 800}};
     bool raised = false;
@@ -184,10 +198,54 @@ TEST_F(CliScan, CtrlCStopsTheScanAndSavesWhatWasMeasured) {
     EXPECT_TRUE(apparatus->withFirmware([](sim::Firmware& f) { return !f.hvOn(); }));
 }
 
-TEST_F(CliScan, UnwritableOutputIsReportedAfterTheScan) {
-    options.outPath = dir.filePath("missing/folder/s.rtg");
-    options.textPath.clear();
+TEST_F(CliScan, UnwritableOutputsAreRefusedBeforeTheArmMoves) {
+    for (const bool recordFile : {true, false}) {
+        (recordFile ? options.outPath : options.textPath) = dir.filePath("missing/folder/s.out");
+        Streams streams;
+        const cli::AcquisitionResult result = cli::runAcquisition(options, streams.io);
+        EXPECT_EQ(result.exitCode, cli::kExitFailure);
+        EXPECT_TRUE(streams.errText.contains("cannot write " + dir.filePath("missing/folder/s.out")))
+            << streams.errText.toStdString();
+        EXPECT_EQ(apparatus->sweepStepsSent(), 0u);
+        EXPECT_EQ(apparatus->withFirmware([](sim::Firmware& f) { return f.armPosition(); }), 900);
+        options.outPath = dir.filePath("s.rtg");
+        options.textPath = dir.filePath("s.txt");
+    }
+    EXPECT_FALSE(QFile::exists(options.outPath));
+}
+
+TEST_F(CliScan, ASaveThatFailsAtTheEndPutsThePointsInTheSafetyCopysPlace) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("out"));
+    options.outPath = dir.filePath("out/s.rtg");
+    options.observer = [&](engine::TRS& t) {
+        if (t.liveRecord->ValidCellCount() >= 10)
+            QDir(dir.filePath("out")).removeRecursively();
+    };
     const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
     EXPECT_EQ(result.exitCode, cli::kExitFailure);
-    EXPECT_TRUE(s.errText.contains("cannot save"));
+    const QString rescue = dir.filePath("safety.rtg");
+    EXPECT_TRUE(s.errText.contains("the points were written to " + rescue + " instead"))
+        << s.errText.toStdString();
+    const records::LoadResult loaded = records::loadRecordFile(rescue);
+    ASSERT_TRUE(loaded.record);
+    EXPECT_EQ(loaded.record->ValidCellCount(), 61);
+}
+
+TEST_F(CliScan, AHaltEndsWithItsOwnExitStatusAndKeepsThePoints) {
+    options.plan.regions = {{600, 800}};
+    options.observer = [&, halted = false](engine::TRS& t) mutable {
+        if (!halted && t.liveRecord->ValidCellCount() >= 10) {
+            halted = true;
+            apparatus->injectHalt();
+        }
+    };
+    const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
+    EXPECT_EQ(result.exitCode, cli::kExitIncomplete);
+    EXPECT_TRUE(s.errText.contains("the scan is incomplete: the apparatus halted at"))
+        << s.errText.toStdString();
+    EXPECT_LT(result.validCells, 201);
+    EXPECT_EQ(static_cast<std::uint64_t>(result.validCells), apparatus->sweepStepsSent());
+    const records::LoadResult loaded = records::loadRecordFile(options.outPath);
+    ASSERT_TRUE(loaded.record);
+    EXPECT_EQ(loaded.record->ValidCellCount(), result.validCells);
 }

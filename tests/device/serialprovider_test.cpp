@@ -7,7 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <grp.h>
+#include <string>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace zavo;
 using namespace testing_device;
@@ -192,6 +197,92 @@ TEST_F(SerialOnPty, CloseAndOpenAgain) {
     waitForQueue(1);
     EXPECT_EQ(D2XXUnit::ReadDevice(1), 1u);
     EXPECT_EQ(D2XXUnit::readBuffer[0], 0x03);
+}
+
+// Opens the named port as the serial provider does; returns the status and the explanation.
+std::pair<ft::Status, std::string> openNamedPort(const std::string& path) {
+    SerialProvider provider(QString::fromStdString(path));
+    ft::Handle handle = nullptr;
+    char description[] = "QM417";
+    const ft::Status status = provider.OpenEx(description, ft::OPEN_BY_DESCRIPTION, &handle);
+    return {status, provider.openFailure()};
+}
+
+// openNamedPort as an ordinary user: as root, in a child process that gives up root first (root
+// may open any file). The explanation comes back through a pipe.
+std::pair<ft::Status, std::string> openNamedPortAsUser(const std::string& path) {
+    if (geteuid() != 0)
+        return openNamedPort(path);
+    int channel[2];
+    if (pipe(channel) != 0)
+        return {ft::OTHER_ERROR, "no pipe"};
+    const pid_t child = fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        const uid_t nobody = 65534;
+        std::string report = "could not leave root";
+        if (setgroups(0, nullptr) == 0 && setgid(nobody) == 0 && setuid(nobody) == 0) {
+            const auto [status, text] = openNamedPort(path);
+            report = std::to_string(status) + "\n" + text;
+        }
+        const ssize_t written = ::write(channel[1], report.data(), report.size());
+        _exit(written == static_cast<ssize_t>(report.size()) ? 0 : 1);
+    }
+    ::close(channel[1]);
+    std::string report;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;)
+        report.append(buffer, static_cast<std::size_t>(n));
+    ::close(channel[0]);
+    int exitStatus = 0;
+    waitpid(child, &exitStatus, 0);
+    const std::size_t newline = report.find('\n');
+    if (newline == std::string::npos)
+        return {ft::OTHER_ERROR, report};
+    return {static_cast<ft::Status>(std::stoul(report.substr(0, newline))), report.substr(newline + 1)};
+}
+
+TEST(SerialProviderAccess, APortWithoutPermissionIsNamedWithTheFix) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    ASSERT_EQ(chmod(pty.slavePath().c_str(), 0), 0);
+    const auto [status, text] = openNamedPortAsUser(pty.slavePath());
+    EXPECT_EQ(status, ft::DEVICE_NOT_OPENED);
+    EXPECT_NE(text.find("No permission for the port " + pty.slavePath() + "."), std::string::npos) << text;
+    EXPECT_NE(text.find("dialout"), std::string::npos) << text;
+    EXPECT_NE(text.find("zavo-driver package"), std::string::npos) << text;
+}
+
+TEST(SerialProviderAccess, APortHeldByAnotherIsToldAsInUse) {
+    PtyPair pty;
+    ASSERT_TRUE(pty.ok());
+    SerialProvider first(QString::fromStdString(pty.slavePath()));
+    ft::Handle handle = nullptr;
+    char description[] = "QM417";
+    ASSERT_EQ(first.OpenEx(description, ft::OPEN_BY_DESCRIPTION, &handle), ft::OK);
+    EXPECT_EQ(first.openFailure(), "");
+
+    const auto [status, text] = openNamedPort(pty.slavePath());
+    EXPECT_EQ(status, ft::DEVICE_NOT_OPENED);
+    EXPECT_EQ(text,
+              "The port " + pty.slavePath() +
+                  " is in use by another program. Close that program; the apparatus is then found again.");
+}
+
+TEST(SerialProviderAccess, TheTextsNameThePortTheCauseAndTheFix) {
+    EXPECT_EQ(
+        openFailureText("/dev/ttyUSB0", OpenProblem::PermissionDenied, "pupil"),
+        "No permission for the port /dev/ttyUSB0. Install the zavo-driver package (its "
+        "device rule gives the user at the computer access) or add this user to the dialout group: sudo "
+        "adduser pupil dialout, then log out and in again.");
+    EXPECT_EQ(openFailureText("/dev/ttyUSB0", OpenProblem::Other, "pupil", "Input/output error"),
+              "Cannot open the port /dev/ttyUSB0: Input/output error.");
+    // A missing port is no access problem: nothing is told, the search goes on.
+    EXPECT_EQ(openNamedPort("/nonexistent/ttyQM"),
+              std::make_pair(ft::Status{ft::DEVICE_NOT_FOUND}, std::string()));
+    D2XXUnit::resetState();
+    D2XXUnit::setProvider(nullptr);
+    EXPECT_EQ(D2XXUnit::openFailure(), "");
 }
 
 } // namespace

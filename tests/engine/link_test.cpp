@@ -2,6 +2,8 @@
 // reconnecting, the settings in rtg.ini, the shutdown sequence and closing without deadlock.
 #include "tests/support/simfixture.h"
 
+#include "tests/engine/lockedprovider.h"
+
 #include "engine/profilefile.h"
 #include "engine/qtuiexecutor.h"
 
@@ -106,6 +108,25 @@ TEST_F(SimFixture, NoApparatusKeepsPollingAndShowsDisconnected) {
     EXPECT_EQ(updates.rateText(), "Disconected ");
     apparatus->replug();
     EXPECT_TRUE(driver->waitForApparatus(kWait));
+}
+
+TEST_F(SimFixture, APortThatDoesNotOpenIsToldOnTheStatusLineUntilItOpens) {
+    apparatus = std::make_shared<sim::Apparatus>(apparatusOptions);
+    auto provider = std::make_unique<LockedSimProvider>(apparatus);
+    LockedSimProvider& port = *provider;
+    startThread(std::move(provider));
+    // The waiting command line gives up at once: waiting does not grant a permission.
+    EXPECT_FALSE(driver->waitForApparatus(kWait));
+    EXPECT_EQ(thread->status().accessProblem, kLockedPortProblem);
+    EXPECT_TRUE(until([&] { return updates.statusText() == kLockedPortProblem; }));
+    EXPECT_FALSE(thread->connected.load());
+
+    // Once the rule applies (or the user joined dialout), the apparatus is taken as usual and the
+    // status line is the scan state again.
+    port.locked = false;
+    EXPECT_TRUE(until([&] { return thread->status().accessProblem.isEmpty(); }));
+    EXPECT_TRUE(driver->waitForApparatus(kWait));
+    EXPECT_TRUE(until([&] { return updates.statusText() == "Idle"; }));
 }
 
 TEST_F(SimFixture, UnplugLosesTheLinkWritesTheSettingsAndReconnects) {

@@ -167,7 +167,8 @@ TEST_F(ScanTest, AlignmentBeyondTheArmRangeEndsTheScanWithoutASweep) {
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
     plan.regions = {{2391, 2395}};
     recordStatuses();
-    ASSERT_EQ(scan(), ScanOutcome::Completed);
+    ASSERT_EQ(scan(), ScanOutcome::Incomplete);
+    EXPECT_EQ(thread->status().scanEndingText, "the start 119.55 deg lies beyond the arm range");
     EXPECT_EQ(countState(engine::scanScanning), 0);
     EXPECT_TRUE(alignTargets().empty());
     EXPECT_EQ(validCells(), 0);
@@ -264,6 +265,46 @@ TEST_F(ScanTest, MoveArmGoesToTheTargetAndReleasesTheMoveButton) {
     EXPECT_TRUE(until([&] { return updates.angleText() == "61.70 deg. "; }));
 }
 
+// A move belongs to the link it was asked for on: the arm never sets off by itself when an
+// apparatus answers again.
+TEST_F(ScanTest, AMoveAskedForWithoutALinkIsDroppedWhenTheApparatusConnects) {
+    apparatus = std::make_shared<sim::Apparatus>(apparatusOptions);
+    apparatus->unplug();
+    startThread();
+    ASSERT_TRUE(until([&] { return thread->status().passes > 0; }));
+    thread->requestMoveArm(300);
+    apparatus->replug();
+    ASSERT_TRUE(driver->waitForApparatus(kWait));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    EXPECT_EQ(thread->scanState.load(), engine::scanIdle);
+    EXPECT_TRUE(firmware([](sim::Firmware& f) { return f.armPosition() == 900; }));
+}
+
+TEST_F(ScanTest, AMoveWaitingWhenTheLinkIsLostIsDropped) {
+    apparatusOptions.firmware.armStepTime = 50'000;
+    prepare(1, 1);
+    const auto losses = thread->status().linkLosses;
+    bool pulled = false;
+    observer = [&](RoutineId id, engine::TRS& t) {
+        if (!pulled && id == RoutineId::refreshReadouts && t.scanState.load() == engine::scanMovingArm &&
+            t.armAngle.load() > 950) {
+            // A second move waits while the apparatus is busy with the first.
+            t.requestMoveArm(300);
+            pulled = true;
+            apparatus->unplug();
+        }
+    };
+    thread->requestMoveArm(2000);
+    ASSERT_TRUE(until([&] { return pulled && thread->status().linkLosses > losses; }));
+    observer = nullptr;
+    EXPECT_FALSE(thread->status().requestSet.contains(engine::moveArm));
+    EXPECT_FALSE(thread->pendingRequests.contains(engine::moveArm));
+    apparatus->replug();
+    ASSERT_TRUE(driver->waitForApparatus(kWait));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    EXPECT_TRUE(firmware([](sim::Firmware& f) { return f.armPosition() > 900; }));
+}
+
 TEST_F(ScanTest, UnplugMidScanKeepsThePointsAndReconnectsIdle) {
     prepare(1, 1);
     plan.regions = {{400, 800}};
@@ -291,10 +332,10 @@ TEST_F(ScanTest, UnplugMidScanKeepsThePointsAndReconnectsIdle) {
     EXPECT_EQ(thread->liveRecord.get(), record);
     EXPECT_EQ(validCells(), kept);
     EXPECT_TRUE(thread->liveRecord->modified.load());
-    EXPECT_EQ(updates.statusText(), "Idle (press reset to enable changes)");
+    EXPECT_EQ(updates.statusText(), "Scan incomplete: the link to the apparatus was lost");
 }
 
-TEST_F(ScanTest, HaltNoticeStopsTheScan) {
+TEST_F(ScanTest, HaltNoticeStopsTheScanAsIncomplete) {
     prepare(1, 1);
     plan.regions = {{400, 800}};
     bool halted = false;
@@ -305,7 +346,7 @@ TEST_F(ScanTest, HaltNoticeStopsTheScan) {
         }
     };
     ASSERT_TRUE(driver->startScan(plan, kWait));
-    EXPECT_EQ(driver->finishScan(kWait), ScanOutcome::Completed);
+    EXPECT_EQ(driver->finishScan(kWait), ScanOutcome::Incomplete);
     ASSERT_TRUE(driver->waitUntilSettled(kWait));
     EXPECT_EQ(thread->scanState.load(), engine::scanIdle);
     EXPECT_LT(validCells(), 401);

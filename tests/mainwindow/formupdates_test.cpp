@@ -1,6 +1,7 @@
 // The windows on the simulated apparatus: the settings arrive, a whole scan runs through the
 // windows with the plot growing, the HV limit caps the HV buttons, and closing during a scan or a
 // move ends the program without a hang.
+#include "tests/engine/lockedprovider.h"
 #include "tests/support/formsession.h"
 #include "widgets/messages.h"
 
@@ -94,6 +95,25 @@ protected:
 
     formtest::Session session;
 };
+
+// A found apparatus whose port does not open: the status line names the port, as much as fits, and
+// its tooltip holds the whole text with the fix; once the port opens the status is the scan state.
+TEST(FormAccess, APortThatDoesNotOpenIsOnTheStatusLineWithTheFixInItsTooltip) {
+    auto provider = std::make_unique<enginetest::LockedSimProvider>(
+        std::make_shared<sim::Apparatus>(sim::ApparatusOptions{{}, kTimeScale}));
+    enginetest::LockedSimProvider& port = *provider;
+    formtest::Session session(std::move(provider));
+    TForm1& f = session.form();
+    EXPECT_TRUE(session.waitUntil([&] { return f.scanstate->toolTip() == enginetest::kLockedPortProblem; }))
+        << f.scanstate->toolTip().toStdString();
+    EXPECT_TRUE(f.scanstate->text().startsWith(QLatin1String("No permission for the port /dev/ttyUSB7.")))
+        << f.scanstate->text().toStdString();
+    EXPECT_LT(f.scanstate->fontMetrics().horizontalAdvance(f.scanstate->text()), f.scanstate->width());
+
+    port.locked = false;
+    EXPECT_TRUE(session.waitUntil([&] { return f.scanstate->text() == QLatin1String("Idle"); }));
+    EXPECT_TRUE(f.scanstate->toolTip().isEmpty());
+}
 
 TEST_F(SimulatedApparatus, TheApparatusSettingsReachEveryWindow) {
     connect();

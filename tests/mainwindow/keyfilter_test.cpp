@@ -1,5 +1,5 @@
 // The application-wide Move arm shortcut: M with the LEFT Ctrl key held opens the dialog while the
-// thread is idle; the right Ctrl key does not count.
+// link is up and the thread is idle; the right Ctrl key does not count.
 #include "tests/support/formsession.h"
 
 #include "mainwindow/keyfilter.h"
@@ -16,9 +16,12 @@ namespace {
 
 class MoveArmShortcutTest : public ::testing::Test {
 protected:
-    // The thread's first updates have run: with no link they would close the dialog again.
+    // The thread's first updates have run (with no link they would close the dialog again); then
+    // the link is taken as up: the disconnected thread does not touch these flags.
     void SetUp() override {
         ASSERT_TRUE(session.waitUntil([this] { return session.thread().status().passes > 0; }));
+        session.thread().linkReady.store(true);
+        session.thread().controlsEnabled.store(true);
     }
 
     // A key event as the platform delivers it, with its native virtual key.
@@ -85,6 +88,17 @@ TEST_F(MoveArmShortcutTest, NotDuringAScanOrAMove) {
     session.thread().scanState.store(engine::scanMovingArm);
     EXPECT_FALSE(pressM());
     session.thread().scanState.store(engine::scanIdle);
+    EXPECT_TRUE(pressM());
+}
+
+TEST_F(MoveArmShortcutTest, NotWithoutALinkOrWithTheControlsDisabled) {
+    controlDown(MoveArmShortcut::kLeftControl);
+    session.thread().linkReady.store(false);
+    EXPECT_FALSE(pressM());
+    session.thread().linkReady.store(true);
+    session.thread().controlsEnabled.store(false);
+    EXPECT_FALSE(pressM());
+    session.thread().controlsEnabled.store(true);
     EXPECT_TRUE(pressM());
 }
 

@@ -226,6 +226,37 @@ TEST_F(RecordFiles, DamagedFilesAreRefused) {
     EXPECT_FALSE(records::parseRecordFile(QByteArray("RTGX") + handmade::file({}).sliced(4)));
 }
 
+TEST_F(RecordFiles, AHugeCommentIsRefusedAndALongOneIsCutWhenSaved) {
+    handmade::Record longest;
+    longest.comment = QByteArray(records::kMaxCommentBytes, 'a');
+    auto record = records::parseRecordFile(handmade::file(longest));
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->comment.size(), records::kMaxCommentBytes);
+
+    handmade::Record huge;
+    huge.comment = QByteArray(records::kMaxCommentBytes + 1, 'a');
+    QString error;
+    EXPECT_FALSE(records::parseRecordFile(handmade::file(huge), &error));
+    EXPECT_EQ(error, QStringLiteral("Wrong file format"));
+
+    // A file far longer than any record is refused unread.
+    huge.comment = QByteArray(4 * 1024 * 1024, 'a');
+    const QString path = dir.filePath(QStringLiteral("huge.rtg"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(handmade::file(huge));
+    file.close();
+    const records::LoadResult loaded = records::loadRecordFile(path);
+    EXPECT_EQ(loaded.error, records::LoadError::WrongFormat);
+    EXPECT_EQ(loaded.message, QStringLiteral("Wrong file format"));
+
+    // What the program saves it can read again: a comment beyond the limit is cut.
+    record->SetComment(QString(records::kMaxCommentBytes + 10, QLatin1Char('b')));
+    record = records::parseRecordFile(records::recordFileBytes(*record));
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->comment, QString(records::kMaxCommentBytes, QLatin1Char('b')));
+}
+
 TEST_F(RecordFiles, TolerableOddities) {
     // The second region count is the one that counts.
     handmade::Record copies;

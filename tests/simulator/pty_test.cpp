@@ -63,18 +63,6 @@ void expectHandshakeAndBlock(int fd) {
     EXPECT_EQ(blocks[0].payload.substr(54, 2), "WW");
 }
 
-template <class Condition>
-bool eventually(Condition condition) {
-    const auto deadline = Clock::now() + 30s;
-    while (!condition()) {
-        if (Clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
 } // namespace
 
 TEST(PtyServer, ServesAClientThatClosesAndReopensTheTerminal) {
@@ -89,7 +77,7 @@ TEST(PtyServer, ServesAClientThatClosesAndReopensTheTerminal) {
         expectHandshakeAndBlock(fd);
         EXPECT_TRUE(server.clientAttached());
         ::close(fd);
-        EXPECT_TRUE(eventually([&] { return !server.clientAttached(); })) << "round " << round;
+        EXPECT_TRUE(simtest::eventually([&] { return !server.clientAttached(); })) << "round " << round;
     }
     stop = true;
     serving.join();
@@ -128,7 +116,7 @@ TEST(ApparatusProgram, PrintsItsTerminalAndAnswersUntilTerminated) {
 
     ASSERT_EQ(kill(child, SIGTERM), 0);
     int status = 0;
-    EXPECT_TRUE(eventually([&] { return waitpid(child, &status, WNOHANG) == child; }));
+    EXPECT_TRUE(simtest::eventually([&] { return waitpid(child, &status, WNOHANG) == child; }));
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 #endif

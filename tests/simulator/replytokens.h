@@ -1,9 +1,12 @@
 // Splits what the apparatus sent into replies, the way the computer reads them: a tag byte and its
-// payload (hexadecimal digits or the 64-byte block); bytes that are no known tag stand alone.
+// payload (hexadecimal digits or the 64-byte block); bytes that are no known tag stand alone. Also a
+// wait for a condition, for tests that watch a running apparatus.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace simtest {
@@ -68,6 +71,20 @@ inline std::string tags(const std::vector<Reply>& replies) {
         text += reply.tag;
     }
     return text;
+}
+
+// Whether `condition` comes true within 30 s (looked at every 5 ms).
+template <class Condition>
+bool eventually(Condition condition) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    while (!condition()) {
+        if (Clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
 }
 
 } // namespace simtest

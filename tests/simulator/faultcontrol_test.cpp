@@ -1,0 +1,196 @@
+// Fault commands from outside: what each does to the apparatus, what is refused, and the standalone
+// program taking them from a FIFO while a client is attached.
+#include "simulator/faultcontrol.h"
+#include "tests/simulator/replytokens.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace sim;
+using namespace std::chrono_literals;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Everything the apparatus sends within `wait`, as text.
+std::string drain(Apparatus& apparatus, std::chrono::milliseconds wait) {
+    std::string bytes;
+    const auto deadline = Clock::now() + wait;
+    while (Clock::now() < deadline) {
+        std::uint8_t buffer[256];
+        std::size_t taken = 0;
+        apparatus.receive(apparatus.generation(), buffer, sizeof buffer, 10ms, &taken);
+        bytes.append(reinterpret_cast<const char*>(buffer), taken);
+    }
+    return bytes;
+}
+
+bool silent(Apparatus& apparatus) {
+    return apparatus.withFirmware([](Firmware& f) { return f.silent(); });
+}
+
+} // namespace
+
+TEST(FaultControl, EachCommandReachesTheApparatus) {
+    auto apparatus = std::make_shared<Apparatus>(ApparatusOptions{{}, 100.0});
+    FaultControl control(apparatus);
+    drain(*apparatus, 20ms);
+
+    EXPECT_EQ(control.execute("stray"), "sent a stray 0x03");
+    EXPECT_NE(drain(*apparatus, 20ms).find('\x03'), std::string::npos);
+    EXPECT_EQ(control.execute("  stray 0x41 "), "sent a stray 0x41");
+    EXPECT_NE(drain(*apparatus, 20ms).find('A'), std::string::npos);
+    EXPECT_EQ(control.execute("halt"), "halted");
+    EXPECT_FALSE(simtest::only(simtest::tokens(drain(*apparatus, 20ms)), 'm').empty());
+    EXPECT_EQ(control.execute("garbage 300"), "sent 300 random bytes");
+    EXPECT_GE(drain(*apparatus, 50ms).size(), 300u);
+    EXPECT_EQ(control.execute("cut"), "the next reply will be cut");
+    EXPECT_EQ(control.execute("steps"), "sweep steps sent: 0");
+
+    EXPECT_EQ(control.execute("unplug"), "unplugged");
+    EXPECT_FALSE(apparatus->plugged());
+    EXPECT_EQ(control.execute("replug"), "replugged");
+    EXPECT_TRUE(apparatus->plugged());
+    EXPECT_EQ(control.execute("erase-config"), "configuration memory erased");
+    EXPECT_EQ(apparatus->withFirmware([](Firmware& f) { return f.memory().stored(); }),
+              ConfigMemory::blank());
+    EXPECT_NE(control.execute("help").find("stray [BYTE]"), std::string::npos);
+    EXPECT_EQ(control.execute(""), "");
+}
+
+TEST(FaultControl, SilenceEndsWhenItsTimeIsUpOrOnSpeak) {
+    auto apparatus = std::make_shared<Apparatus>(ApparatusOptions{{}, 100.0});
+    FaultControl control(apparatus);
+    const auto t0 = Clock::now();
+    EXPECT_EQ(control.execute("silence 3000", t0), "silent for 3000 ms");
+    EXPECT_TRUE(silent(*apparatus));
+    ASSERT_TRUE(control.silenceEnd().has_value());
+    EXPECT_EQ(*control.silenceEnd(), t0 + 3000ms);
+    EXPECT_EQ(control.tick(t0 + 2999ms), "");
+    EXPECT_TRUE(silent(*apparatus));
+    EXPECT_EQ(control.tick(t0 + 3000ms), "speaking again");
+    EXPECT_FALSE(silent(*apparatus));
+    EXPECT_FALSE(control.silenceEnd().has_value());
+
+    control.execute("silence 60000", t0);
+    EXPECT_EQ(control.execute("speak"), "speaking again");
+    EXPECT_FALSE(silent(*apparatus));
+    EXPECT_EQ(control.tick(t0 + 70000ms), "");
+}
+
+TEST(FaultControl, RefusesWhatIsNoCommand) {
+    auto apparatus = std::make_shared<Apparatus>();
+    FaultControl control(apparatus);
+    for (const char* line : {"silence", "silence -5", "silence 0", "silence 1e3", "garbage 0",
+                             "garbage 70000", "stray 256", "stray x", "unplug now", "unplugged", "reboot"}) {
+        EXPECT_EQ(control.execute(line).rfind("error: ", 0), 0u) << line;
+    }
+    EXPECT_TRUE(apparatus->plugged());
+    EXPECT_FALSE(silent(*apparatus));
+}
+
+#ifdef ZAVO_APPARATUS_SIM
+namespace {
+
+int openRaw(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    if (fd >= 0) {
+        termios settings{};
+        tcgetattr(fd, &settings);
+        cfmakeraw(&settings);
+        tcsetattr(fd, TCSANOW, &settings);
+    }
+    return fd;
+}
+
+// Reads until `wanted` is among the bytes, the terminal fails, or 20 s have passed.
+std::string readFor(int fd, char wanted, bool* failed = nullptr) {
+    std::string bytes;
+    const auto deadline = Clock::now() + 20s;
+    while (bytes.find(wanted) == std::string::npos && Clock::now() < deadline) {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, 50) <= 0) {
+            continue;
+        }
+        char buffer[256];
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count <= 0 && !(count < 0 && errno == EAGAIN)) {
+            if (failed != nullptr) {
+                *failed = true;
+            }
+            break;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
+    }
+    return bytes;
+}
+
+void command(const std::string& fifo, const std::string& line) {
+    const int fd = ::open(fifo.c_str(), O_WRONLY);
+    ASSERT_GE(fd, 0);
+    const std::string text = line + "\n";
+    EXPECT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ::close(fd);
+}
+
+} // namespace
+
+TEST(ApparatusProgram, TakesFaultsFromItsFifoWhileServing) {
+    char directory[] = "/tmp/zavo-faults-XXXXXX";
+    ASSERT_NE(mkdtemp(directory), nullptr);
+    const std::string fifo = std::string(directory) + "/faults";
+    const std::string link = std::string(directory) + "/apparatus";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const int null = ::open("/dev/null", O_RDWR);
+        dup2(null, STDIN_FILENO);
+        dup2(null, STDOUT_FILENO);
+        dup2(null, STDERR_FILENO);
+        execl(ZAVO_APPARATUS_SIM, ZAVO_APPARATUS_SIM, "--time-scale", "10", "--control", fifo.c_str(),
+              "--link", link.c_str(), nullptr);
+        _exit(127);
+    }
+    struct stat status {};
+    ASSERT_TRUE(simtest::eventually([&] { return ::lstat(link.c_str(), &status) == 0; }));
+    int fd = openRaw(link);
+    ASSERT_GE(fd, 0);
+    readFor(fd, 'c'); // the first display rate: the client is served
+
+    command(fifo, "stray");
+    EXPECT_NE(readFor(fd, '\x03').find('\x03'), std::string::npos);
+    command(fifo, "halt");
+    EXPECT_NE(readFor(fd, 'm').find('m'), std::string::npos);
+
+    command(fifo, "unplug");
+    bool failed = false;
+    readFor(fd, '\x7F' /* never comes */, &failed);
+    EXPECT_TRUE(failed) << "the terminal outlived the unplug";
+    EXPECT_TRUE(simtest::eventually([&] { return ::lstat(link.c_str(), &status) != 0; }));
+    ::close(fd);
+    command(fifo, "replug");
+    ASSERT_TRUE(simtest::eventually([&] { return ::lstat(link.c_str(), &status) == 0; }));
+    fd = openRaw(link);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "T\x00\x32", 3), 3);
+    EXPECT_NE(readFor(fd, '\x06').find('\x06'), std::string::npos);
+    ::close(fd);
+
+    ASSERT_EQ(kill(child, SIGTERM), 0);
+    int exitStatus = 0;
+    EXPECT_TRUE(simtest::eventually([&] { return waitpid(child, &exitStatus, WNOHANG) == child; }));
+    EXPECT_TRUE(WIFEXITED(exitStatus) && WEXITSTATUS(exitStatus) == 0);
+    ::unlink(fifo.c_str());
+    ::rmdir(directory);
+}
+#endif
