@@ -60,9 +60,12 @@ protected:
     TForm1& form() { return session.form(); }
     engine::TRS& thread() { return session.thread(); }
 
+    // Connected, the apparatus's own configuration block received (it replaces whatever the
+    // configuration held before), and the live record shown.
     void connect() {
         ASSERT_TRUE(session.waitUntil([this] {
-            return thread().controlsEnabled.load() && thread().liveRecord &&
+            return thread().controlsEnabled.load() && thread().linkReady.load() &&
+                   thread().configSnapshot().isValid() && thread().liveRecord &&
                    form().displayedRecord() == thread().liveRecord.get() &&
                    form().scanstate->text() == QLatin1String("Idle") && form().rec->isEnabled();
         }));
