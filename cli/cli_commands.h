@@ -13,6 +13,7 @@ int runInfo(const QStringList& args, Io& io);
 int runExportText(const QStringList& args, Io& io);
 int runScan(const QStringList& args, Io& io);
 int runDemo(const QStringList& args, Io& io);
+int runPrint(const QStringList& args, Io& io);
 
 // Loads a record file for a command. On failure writes the reason to io.err (exactly
 // "Wrong file format" for a file that is not a record) and returns nullptr.

@@ -12,6 +12,7 @@ packages=(
   clang-format
   xvfb xauth xdotool imagemagick x11-apps
   fonts-dejavu-core
+  poppler-utils
   python3
 )
 

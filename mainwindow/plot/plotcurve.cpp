@@ -69,7 +69,8 @@ void paintCurve(QPainter& painter, const std::vector<CurvePoint>& points, const 
                              *style.background);
         }
     }
-    painter.setPen(QPen(style.colour, 0));
+    // A point is one device pixel however the canvas is scaled; lines may be wider on paper.
+    painter.setPen(QPen(style.colour, style.pointMode ? 0 : style.lineWidth));
     bool previousHasData = false;
     QPoint pen;
     for (const CurvePoint& point : points) {
