@@ -79,7 +79,9 @@ void paintCurve(QPainter& painter, const std::vector<CurvePoint>& points, const 
             if (style.pointMode || !previousHasData) {
                 // A point after a gap starts a new line; drawing it also keeps a lone point visible.
                 painter.drawPoint(here);
-            } else {
+            } else if (here != pen) {
+                // A line that ends where it starts adds nothing, and a PDF writer makes an empty
+                // path of it that readers complain about.
                 painter.drawLine(pen, here);
             }
             pen = here;
