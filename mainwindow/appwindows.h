@@ -3,7 +3,9 @@
 // entry is null before its window exists and again after it is gone.
 #pragma once
 
-#include <QDialog>
+#include "mainwindow/tform11.h"
+#include "mainwindow/tform6.h"
+
 #include <QPointer>
 
 class TForm1;
@@ -13,20 +15,6 @@ class TForm12;
 class TForm13;
 class TForm14;
 class TForm15;
-
-// The print dialog: its printer choice and the printing come with the printing feature.
-class TForm6 : public QDialog {
-    Q_OBJECT
-public:
-    explicit TForm6(QWidget* parent = nullptr);
-};
-
-// The regions-of-interest editor: its grid and checks come with the region editing feature.
-class TForm11 : public QDialog {
-    Q_OBJECT
-public:
-    explicit TForm11(QWidget* parent = nullptr);
-};
 
 struct AppWindows {
     QPointer<TForm1> form1;

@@ -345,6 +345,8 @@ void TForm1::connectHandlers() {
     connect(setup, &QPushButton::clicked, this, &TForm1::setupClick);
     connect(SpeedButton3, &SpeedButton::clicked, this, &TForm1::SpeedButton3Click);
     connect(BitBtn7, &QPushButton::clicked, this, &QWidget::close);
+    connect(rngbutton, &QPushButton::clicked, this, &TForm1::rngbuttonClick);
+    connect(SpeedButton2, &SpeedButton::clicked, this, &TForm1::SpeedButton2Click);
     connect(dall, &SpeedButton::clicked, this, &TForm1::d1Click);
     for (SpeedButton* button : d)
         connect(button, &SpeedButton::clicked, this, &TForm1::d1Click);

@@ -1,0 +1,40 @@
+// The main window's region editing and printing: each opens its dialog and acts on the displayed
+// record.
+#include "mainwindow/tform1.h"
+
+#include "mainwindow/appwindows.h"
+#include "mainwindow/plot/scanplot.h"
+#include "widgets/controls.h"
+#include "widgets/messages.h"
+
+#include "engine/trs.h"
+#include "records/trecdata.h"
+
+#include <QComboBox>
+#include <QPlainTextEdit>
+
+void TForm1::rngbuttonClick() {
+    trecdata* record = displayedRecord_;
+    TForm11* dialog = appWindows().form11;
+    if (!record || !dialog)
+        return;
+    dialog->loadRegions(record);
+    if (dialog->exec() != QDialog::Accepted)
+        return;
+    fillRegionGrid(*record);
+    dall->setChecked(true);
+    // The live record's regions are what the scan measures: the thread takes them over, and the
+    // segments a running scan has not reached yet follow them.
+    if (thread_ && record == thread_->liveRecord.get())
+        thread_->copyRegionsToThread();
+    d1Click();
+}
+
+void TForm1::SpeedButton2Click() {
+    TForm6* dialog = appWindows().form6;
+    if (!dialog || dialog->exec() != QDialog::Accepted || !displayedRecord_)
+        return;
+    if (!dialog->printRecord(*displayedRecord_, plot->printView(), lista->currentText(),
+                             comment->toPlainText()))
+        ui::showError(this, QStringLiteral("Printing failed"));
+}
