@@ -73,6 +73,8 @@ void Windows::wireWindows() {
 
     PeerWindows peers;
     peers.setup = form4_.get();
+    peers.print = form6_.get();
+    peers.regions = form11_;
     peers.moveArm = form12_;
     peers.scalar = form13_.get();
     peers.waiting = form14_.get();

@@ -1,5 +1,5 @@
 // The program's command line: a table of commands, each in its own file, that run without a
-// display and without creating any GUI object.
+// display. Only print creates a GUI application, on the offscreen platform, for its fonts.
 #pragma once
 
 #include <QStringList>

@@ -14,6 +14,7 @@ int runExportText(const QStringList& args, Io& io);
 int runExportXlsx(const QStringList& args, Io& io);
 int runScan(const QStringList& args, Io& io);
 int runDemo(const QStringList& args, Io& io);
+int runPrint(const QStringList& args, Io& io);
 
 // The scan command's options, as its own help and the program's help show them.
 const char* scanOptionsHelp();

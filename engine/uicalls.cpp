@@ -4,6 +4,7 @@
 #include "engine/trs.h"
 #include "engine/windowupdates.h"
 
+#include "records/fileflows.h"
 #include "records/real48.h"
 
 #include <QtGlobal>
@@ -216,23 +217,10 @@ QString TRS::scanStatusText() const {
 QString TRS::liveEntryLabel() const {
     const int step = liveRecord ? liveRecord->angularStep : 1;
     const int time = liveRecord ? liveRecord->countingTime : 0;
-    QString stepText;
-    switch (step) {
-    case 1:
-        stepText = QStringLiteral("0.05");
-        break;
-    case 2:
-        stepText = QStringLiteral("0.1");
-        break;
-    case 4:
-        stepText = QStringLiteral("0.2");
-        break;
-    case 10:
-        stepText = QStringLiteral("0.5");
-        break;
-    default:
+    // A step the list does not offer still shows its angle, so the live entry is never blank.
+    QString stepText = records::stepText(step);
+    if (stepText.isEmpty())
         stepText = QString::number(step * 0.05);
-    }
     return QStringLiteral("Live at ") + stepText + QString::asprintf("/%.1f ", time / 10.0) +
            QStringLiteral(" [deg/sec]");
 }

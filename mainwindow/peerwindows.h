@@ -10,11 +10,15 @@
 class DataWait;
 class ProgressWindow;
 class TForm4;
+class TForm6;
+class TForm11;
 class TForm12;
 class TForm13;
 
 struct PeerWindows {
     QPointer<TForm4> setup;                   // Setup dialog
+    QPointer<TForm6> print;                   // print dialog
+    QPointer<TForm11> regions;                // regions-of-interest editor
     QPointer<TForm12> moveArm;                // Move arm dialog
     QPointer<TForm13> scalar;                 // scalar-mode window
     DataWait* waiting = nullptr;              // waiting-for-data window

@@ -187,6 +187,11 @@ public:
     void setupClick();
     void SpeedButton3Click();
     void d1Click();
+    // "Edit ROI": the region editor on the displayed record; after Apply the view shows "All" and the
+    // live record's regions go to the thread (tform1_regions.cpp, with the print button).
+    void rngbuttonClick();
+    // The print button: the print dialog, then one page of the displayed record as the screen shows it.
+    void SpeedButton2Click();
     void Panel2Resize();
     void Panel3Resize();
 

@@ -349,6 +349,8 @@ void TForm1::connectHandlers() {
     connect(BitBtn3, &QPushButton::clicked, this, &TForm1::BitBtn3Click);
     connect(BitBtn4, &QPushButton::clicked, this, &TForm1::BitBtn4Click);
     connect(BitBtn5, &QPushButton::clicked, this, &TForm1::BitBtn5Click);
+    connect(rngbutton, &QPushButton::clicked, this, &TForm1::rngbuttonClick);
+    connect(SpeedButton2, &SpeedButton::clicked, this, &TForm1::SpeedButton2Click);
     connect(dall, &SpeedButton::clicked, this, &TForm1::d1Click);
     for (SpeedButton* button : d)
         connect(button, &SpeedButton::clicked, this, &TForm1::d1Click);

@@ -13,6 +13,7 @@ packages=(
   help2man librsvg2-bin desktop-file-utils appstream
   xvfb xauth xdotool imagemagick x11-apps
   fonts-dejavu-core
+  poppler-utils
   python3
   locales
 )

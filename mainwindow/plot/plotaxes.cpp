@@ -15,6 +15,8 @@ namespace {
 // values shown.
 const QString kRangeSample = QStringLiteral("130.00 deg to 130.00 deg   ");
 const QString kVoltageSample = QStringLiteral("1000 V   ");
+// Top of the printed "[deg]" below the curve area's outer bottom.
+constexpr int kPrintedAngleUnitTop = 35;
 
 void drawTextTop(QPainter& painter, int x, int top, const QString& text) {
     painter.drawText(x, top + painter.fontMetrics().ascent(), text);
@@ -57,14 +59,26 @@ void paintAngleAxis(QPainter& painter, const trecdata& record, const AxesGeometr
         drawTextTop(painter, x - metrics.horizontalAdvance(tick.label) / 2, labelTop, tick.label);
     }
     const QString unit = QStringLiteral("[deg]");
-    drawTextTop(painter, g.boxWidth - 2 - metrics.horizontalAdvance(unit), labelTop - metrics.height(), unit);
+    // On paper the unit goes below the labels, into the space the page adds under the axes box.
+    const int unitTop = g.print ? g.outerHeight + kPrintedAngleUnitTop : labelTop - metrics.height();
+    drawTextTop(painter, g.boxWidth - 2 - metrics.horizontalAdvance(unit), unitTop, unit);
 }
 
-void paintHeader(QPainter& painter, const trecdata& record) {
+void paintHeader(QPainter& painter, const trecdata& record, bool coloured) {
     for (const HeaderItem& item : headerItems(record, painter.fontMetrics())) {
-        painter.setPen(item.isValue ? kYellow : kLime);
+        if (coloured) {
+            painter.setPen(item.isValue ? kYellow : kLime);
+        }
         drawTextTop(painter, item.x, 1, item.text);
     }
+}
+
+void paintFrame(QPainter& painter, const AxesGeometry& g) {
+    const int right = g.clientWidth + kCurveLeft;
+    const int bottom = g.outerHeight + kCurveTop + 1;
+    const QPoint corners[] = {
+        {kCurveLeft, kCurveTop}, {right, kCurveTop}, {right, bottom}, {kCurveLeft, bottom}};
+    painter.drawPolygon(corners, 4);
 }
 
 } // namespace
@@ -88,10 +102,17 @@ std::vector<HeaderItem> headerItems(const trecdata& record, const QFontMetrics& 
 }
 
 void paintAxes(QPainter& painter, const trecdata& record, const AxesGeometry& geometry) {
-    painter.setPen(kLime);
+    if (geometry.print) {
+        painter.save();
+        painter.setBrush(Qt::NoBrush);
+        paintFrame(painter, geometry);
+        painter.restore();
+    } else {
+        painter.setPen(kLime);
+    }
     paintValueAxis(painter, record, geometry);
     paintAngleAxis(painter, record, geometry);
-    paintHeader(painter, record);
+    paintHeader(painter, record, !geometry.print);
 }
 
 } // namespace plot

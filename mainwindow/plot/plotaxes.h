@@ -31,6 +31,9 @@ struct AxesGeometry {
     int scrollPosY = 0;
     int zoomXLevel = 0;
     int pointSize = kAxisFontPointSize; // of the axis font, for the zoomed tick step
+    // The printed variant: sizes are the curve area's outer ones, nothing is coloured (the painter's
+    // pen draws everything), the curve area gets a frame and "[deg]" goes below the angle labels.
+    bool print = false;
 };
 
 // One piece of the header line: a label (lime) or a value (yellow) at its x.
@@ -42,7 +45,8 @@ struct HeaderItem {
 // "RANGE", the view's angular range, "DHV", the detector voltage, "XRTC", the tube current.
 std::vector<HeaderItem> headerItems(const trecdata& record, const QFontMetrics& metrics);
 
-// Draws both axes with ticks, labels and units, and the header, with the painter's current font.
+// Draws both axes with ticks, labels and units, and the header, with the painter's current font; in
+// the printed variant also the frame around the curve area.
 void paintAxes(QPainter& painter, const trecdata& record, const AxesGeometry& geometry);
 
 } // namespace plot

@@ -69,7 +69,8 @@ void paintCurve(QPainter& painter, const std::vector<CurvePoint>& points, const 
                              *style.background);
         }
     }
-    painter.setPen(QPen(style.colour, 0));
+    // A point is one device pixel however the canvas is scaled; lines may be wider on paper.
+    painter.setPen(QPen(style.colour, style.pointMode ? 0 : style.lineWidth));
     bool previousHasData = false;
     QPoint pen;
     for (const CurvePoint& point : points) {
@@ -78,7 +79,9 @@ void paintCurve(QPainter& painter, const std::vector<CurvePoint>& points, const 
             if (style.pointMode || !previousHasData) {
                 // A point after a gap starts a new line; drawing it also keeps a lone point visible.
                 painter.drawPoint(here);
-            } else {
+            } else if (here != pen) {
+                // A line that ends where it starts adds nothing, and a PDF writer makes an empty
+                // path of it that readers complain about.
                 painter.drawLine(pen, here);
             }
             pen = here;

@@ -47,6 +47,7 @@ std::vector<CurvePoint> curvePoints(const trecdata& record, const CurveMapping& 
 struct CurveStyle {
     QColor colour;
     bool pointMode = false;           // single pixels instead of joining lines
+    double lineWidth = 0;             // of the joining lines in canvas units; 0 is one device pixel
     std::optional<QColor> background; // clear the columns before drawing (screen); none for paper
     int clearLeft = 0;                // columns clearLeft..clearRight, rows clearTop..clearBottom
     int clearRight = -1;

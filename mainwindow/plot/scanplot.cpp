@@ -195,6 +195,21 @@ plot::Scale ScanPlot::horizontalScale() const {
                                  zoomXLevel_);
 }
 
+printing::PrintView ScanPlot::printView() const {
+    printing::PrintView view;
+    view.axesBox = PaintBox2()->size();
+    view.curveArea = curveAreaSize();
+    view.scrollRangeX = scrollRangeX_;
+    view.scrollPosX = scrollPosX();
+    view.scrollRangeY = scrollRangeY_;
+    view.scrollPosY = scrollPosY();
+    view.zoomXLevel = zoomXLevel_;
+    view.pointMode = linebtn_->isChecked();
+    const int pointSize = PaintBox2()->font().pointSize();
+    view.screenPointSize = pointSize > 0 ? pointSize : plot::kAxisFontPointSize;
+    return view;
+}
+
 void ScanPlot::applyScrollRanges() {
     // A scroll range narrower than the visible area does not scroll: the curve is stretched instead.
     QScrollBar* horizontal = area_->horizontalScrollBar();

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "mainwindow/plot/plotgeometry.h"
+#include "mainwindow/plot/printpage.h"
 
 #include <QObject>
 #include <QPoint>
@@ -72,6 +73,8 @@ public:
     QSize curveAreaSize() const;
     // Pixels per angle unit of the current view.
     plot::Scale horizontalScale() const;
+    // What the printed page reproduces: the sizes, zoom, scroll positions and line mode on screen.
+    printing::PrintView printView() const;
 
     // ---- Drawing ----
     // Draws the curve over positions first..last, counted in angle units from the start of the

@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
@@ -480,4 +481,45 @@ TEST_F(ScanPlotTest, ARecordFreedAfterBeingHiddenIsNotTouched) {
     settle();
     const QImage curve = canvasOnScreen();
     EXPECT_EQ(countColour(curve, kBackground), curve.width() * curve.height());
+}
+
+TEST_F(ScanPlotTest, PrintedPageShowsTheZoomedAndScrolledPartOfTheScreen) {
+    const auto record = plotfixtures::spectrumRecord();
+    show(record.get());
+    plot_->zoomHorizontal(0, 1);
+    plot_->zoomHorizontal(0, 1); // one pixel per angle unit
+    plot_->zoomVertical(200, 1, false);
+    settle();
+    auto* area = static_cast<QAbstractScrollArea*>(plot_->ScrollBox1());
+    area->horizontalScrollBar()->setValue(700);
+    area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum()); // down to zero
+    settle();
+    ASSERT_TRUE(plot_->linebtn()->isChecked()); // points
+    const QImage screen = canvasOnScreen();
+
+    // A page on which the plot is drawn at its screen size: one line for the title, then the plot.
+    const printing::PrintView view = plot_->printView();
+    EXPECT_EQ(view.scrollPosX, 700);
+    EXPECT_EQ(view.scrollPosY, area->verticalScrollBar()->maximum());
+    QImage probe(1, 1, QImage::Format_RGB32);
+    const int lh = printing::lineHeight(QPainter(&probe).fontMetrics().height());
+    const QSize window = printing::plotWindow(view.axesBox);
+    QImage page(window.width(), window.height() + lh, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        printing::paintPage(painter, *record, view, {});
+    }
+    // Every point of the visible area, and nothing else, is on the page; the frame's edges aside.
+    const QPoint origin(kCurveLeft, kCurveTop + lh);
+    int points = 0;
+    for (int y = 1; y < screen.height() - 1; ++y) {
+        for (int x = 1; x < screen.width() - 1; ++x) {
+            const bool onScreen = screen.pixelColor(x, y) == kLime;
+            const bool onPage = qGray(page.pixel(origin + QPoint(x, y))) < 128;
+            ASSERT_EQ(onScreen, onPage) << x << ", " << y;
+            points += onScreen ? 1 : 0;
+        }
+    }
+    EXPECT_GT(points, 300);
 }

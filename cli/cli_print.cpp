@@ -1,0 +1,100 @@
+// zavo-driver print FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines]: the printed page of
+// a record as the main window shows it right after loading (unzoomed, the record's current region),
+// written as a PDF without a display.
+#include "cli/cli_commands.h"
+
+#include "mainwindow/plot/printpage.h"
+#include "records/fileflows.h"
+
+#include <QGuiApplication>
+
+#include <memory>
+
+namespace cli {
+
+namespace {
+
+struct PrintOptions {
+    QString record;
+    QString pdf;
+    bool landscape = true;
+    bool printComment = true;
+    bool pointMode = true; // the plot starts in point mode
+};
+
+bool parsePrintOptions(const QStringList& args, PrintOptions& options, Io& io) {
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& word = args[i];
+        if (word == QLatin1String("--pdf") && i + 1 < args.size()) {
+            options.pdf = args[++i];
+        } else if (word == QLatin1String("--portrait")) {
+            options.landscape = false;
+        } else if (word == QLatin1String("--no-comment")) {
+            options.printComment = false;
+        } else if (word == QLatin1String("--lines")) {
+            options.pointMode = false;
+        } else if (!word.startsWith(QLatin1Char('-')) && options.record.isEmpty()) {
+            options.record = word;
+        } else {
+            io.err << "print: unexpected argument \"" << word << "\"\n";
+            return false;
+        }
+    }
+    if (options.record.isEmpty() || options.pdf.isEmpty()) {
+        io.err << "usage: zavo-driver print FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines]\n";
+        return false;
+    }
+    return true;
+}
+
+// Fonts need a GUI application; the command makes one on the offscreen platform, so it runs
+// without a display. Null when one exists already.
+std::unique_ptr<QGuiApplication> offscreenApplication() {
+    if (QCoreApplication::instance()) {
+        return nullptr;
+    }
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "zavo-driver";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+} // namespace
+
+int runPrint(const QStringList& args, Io& io) {
+    PrintOptions options;
+    if (!parsePrintOptions(args, options, io)) {
+        return kExitFailure;
+    }
+    const auto record = loadRecordForCommand(options.record, io);
+    if (!record) {
+        return kExitFailure;
+    }
+    const auto app = offscreenApplication();
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        io.err << "print: needs a GUI application for its fonts\n";
+        return kExitFailure;
+    }
+    // Showing a record selects its current region and, in automatic range, that region's full scale.
+    record->SelectRegion(record->currentRegion);
+    if (record->rangeMode == 0) {
+        record->SetRangeMode(0);
+    }
+    printing::PrintView view = printing::unzoomedView();
+    view.pointMode = options.pointMode;
+    printing::PageText text;
+    text.title = records::recordListLabel(*record);
+    if (options.printComment) {
+        text.comment = printing::commentLines(record->comment);
+    }
+    QString error;
+    if (!printing::writePdf(options.pdf, options.landscape, *record, view, text, &error)) {
+        io.err << error << '\n';
+        return kExitFailure;
+    }
+    io.out << "Wrote " << options.pdf << '\n';
+    return kExitOk;
+}
+
+} // namespace cli

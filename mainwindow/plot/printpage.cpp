@@ -1,0 +1,124 @@
+#include "mainwindow/plot/printpage.h"
+
+#include "mainwindow/plot/plotaxes.h"
+#include "mainwindow/plot/plotcurve.h"
+#include "mainwindow/plot/plotgeometry.h"
+#include "records/trecdata.h"
+
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+
+namespace printing {
+
+namespace {
+
+// Margins of a PDF page, like a printer's unprintable border.
+constexpr double kPdfMarginMillimetres = 10;
+
+plot::AxesGeometry printedAxes(const PrintView& view) {
+    plot::AxesGeometry geometry;
+    geometry.clientWidth = view.curveArea.width();
+    geometry.clientHeight = view.curveArea.height();
+    geometry.outerHeight = view.curveArea.height();
+    geometry.boxWidth = view.axesBox.width();
+    geometry.scrollRangeX = view.scrollRangeX;
+    geometry.scrollPosX = view.scrollPosX;
+    geometry.scrollRangeY = view.scrollRangeY;
+    geometry.scrollPosY = view.scrollPosY;
+    geometry.zoomXLevel = view.zoomXLevel;
+    geometry.pointSize = view.screenPointSize > 0 ? view.screenPointSize : plot::kAxisFontPointSize;
+    geometry.print = true;
+    return geometry;
+}
+
+// The curve in black over the part of the record the screen shows, in plot pixels: the curve
+// area's content coordinates moved so that the scroll position lands on the frame's top left corner.
+void paintPrintedCurve(QPainter& painter, const trecdata& record, const PrintView& view) {
+    const int width = view.curveArea.width();
+    const int height = view.curveArea.height();
+    const plot::Scale scale = plot::horizontalScale(width, record.ViewSpan(), view.scrollRangeX,
+                                                    record.ZoomXLimit(), view.zoomXLevel);
+    // The outer height, like the printed value axis, so that the curve meets its ticks.
+    const plot::CurveMapping mapping =
+        plot::curveMapping(record, scale, plot::verticalExtent(view.scrollRangeY, height));
+    const std::vector<plot::CurvePoint> points = plot::curvePoints(
+        record, mapping, {0, mapping.span}, view.scrollPosX - mapping.step, view.scrollPosX + width + 2);
+    plot::CurveStyle style;
+    style.colour = Qt::black;
+    style.pointMode = view.pointMode;
+    style.lineWidth = 1;
+    painter.save();
+    painter.setClipRect(curveFrame(view.curveArea), Qt::IntersectClip);
+    painter.translate(plot::kCurveLeft - view.scrollPosX, plot::kCurveTop - view.scrollPosY);
+    plot::paintCurve(painter, points, style);
+    painter.restore();
+}
+
+} // namespace
+
+PrintView unzoomedView(QSize panel) {
+    const plot::PlotLayout layout = plot::plotLayout(panel);
+    PrintView view;
+    view.axesBox = layout.axes.size();
+    view.curveArea = layout.curveArea.size();
+    view.screenPointSize = plot::kAxisFontPointSize;
+    return view;
+}
+
+void paintPage(QPainter& painter, const trecdata& record, const PrintView& view, const PageText& text) {
+    painter.save();
+    const QSize page(painter.device()->width(), painter.device()->height());
+    const PageLayout layout =
+        pageLayout(page, lineHeight(painter.fontMetrics().height()), static_cast<int>(text.comment.size()));
+
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPointSize(kTextPointSize);
+    painter.setFont(font);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawText(layout.title, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine, text.title);
+    const int ascent = painter.fontMetrics().ascent();
+    for (std::size_t i = 0; i < layout.comment.size(); ++i) {
+        painter.drawText(layout.lineHeight, layout.comment[i] + ascent,
+                         text.comment[static_cast<qsizetype>(i)]);
+    }
+
+    painter.setTransform(plotTransform(plotWindow(view.axesBox), layout.plotArea), true);
+    font.setPixelSize(kPlotTextHeight);
+    painter.setFont(font);
+    plot::paintAxes(painter, record, printedAxes(view));
+    paintPrintedCurve(painter, record, view);
+    painter.restore();
+}
+
+bool printPage(QPagedPaintDevice& device, const trecdata& record, const PrintView& view,
+               const PageText& text) {
+    QPainter painter;
+    if (!painter.begin(&device)) {
+        return false;
+    }
+    paintPage(painter, record, view, text);
+    return painter.end();
+}
+
+bool writePdf(const QString& path, bool landscape, const trecdata& record, const PrintView& view,
+              const PageText& text, QString* error) {
+    QPdfWriter writer(path);
+    writer.setTitle(QString::fromLatin1(kJobName));
+    writer.setCreator(QString::fromLatin1(kJobName));
+    writer.setPageLayout(QPageLayout(
+        QPageSize(QPageSize::A4), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+        QMarginsF(kPdfMarginMillimetres, kPdfMarginMillimetres, kPdfMarginMillimetres, kPdfMarginMillimetres),
+        QPageLayout::Millimeter));
+    if (printPage(writer, record, view, text)) {
+        return true;
+    }
+    if (error) {
+        *error = QStringLiteral("Cannot write %1").arg(path);
+    }
+    return false;
+}
+
+} // namespace printing

@@ -1,0 +1,51 @@
+// The printed scan page: a title line, the plot with its axes and header scaled to the page, and the
+// comment's lines at the bottom. One painter serves the print dialog (any printer, or a PDF file) and
+// the command line; it paints on any QPainter, so tests render it to an image as well.
+#pragma once
+
+#include "mainwindow/plot/printgeometry.h"
+
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+class QPagedPaintDevice;
+class QPainter;
+class trecdata;
+
+namespace printing {
+
+// The screen plot the page reproduces: its sizes and view state.
+struct PrintView {
+    QSize axesBox;   // the axes box (`PaintBox2`)
+    QSize curveArea; // W x H: outer size of the curve area (`ScrollBox1`)
+    int scrollRangeX = 0;
+    int scrollPosX = 0;
+    int scrollRangeY = 0;
+    int scrollPosY = 0;
+    int zoomXLevel = 0;
+    bool pointMode = true;   // `linebtn` down: single points instead of joining lines
+    int screenPointSize = 8; // the screen's axis font, for the zoomed vertical tick step
+};
+// The unzoomed plot of a plot panel of the given size, in point mode as the plot starts.
+PrintView unzoomedView(QSize panel = kDesignPanelSize);
+
+struct PageText {
+    QString title;       // the record list's entry of the record
+    QStringList comment; // the comment's lines; empty when the comment is not printed
+};
+
+// Paints the page onto the painter's whole device with its current (initial) font and pen: the line
+// height comes from that font. The painter's state is restored afterwards.
+void paintPage(QPainter& painter, const trecdata& record, const PrintView& view, const PageText& text);
+
+// Paints the page as one job on a printer or PDF writer prepared by the caller (orientation, job
+// name). False when the device cannot be opened (no page is then produced).
+bool printPage(QPagedPaintDevice& device, const trecdata& record, const PrintView& view,
+               const PageText& text);
+
+// The page as an A4 PDF file titled with the job name; on failure *error names the file.
+bool writePdf(const QString& path, bool landscape, const trecdata& record, const PrintView& view,
+              const PageText& text, QString* error = nullptr);
+
+} // namespace printing

@@ -1,0 +1,231 @@
+// zavo-driver print: the page of a record file as a PDF, checked with poppler's tools as a reader
+// of the file would see it.
+#include "records/recordfile.h"
+#include "records/trecdata.h"
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+struct ProcessRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+ProcessRun run(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    ProcessRun result;
+    if (!process.waitForFinished(60000)) {
+        process.kill();
+        process.waitForFinished();
+        return result;
+    }
+    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.out = QString::fromUtf8(process.readAllStandardOutput());
+    result.err = QString::fromUtf8(process.readAllStandardError());
+    return result;
+}
+
+ProcessRun driver(const QStringList& args) {
+    return run(QStringLiteral(ZAVO_DRIVER_PATH), args);
+}
+
+// 10 to 60 degrees at 0.05 degree with two peaks; regions 20..30 and 30..40 degrees, the second
+// selected; a comment of three lines.
+std::unique_ptr<trecdata> scan(bool withData) {
+    auto record = trecdata::Create(1, 200, 1200, 0, 10);
+    record->offsetEnabled = false;
+    for (int i = 0; withData && i <= 1000; ++i) {
+        const double degrees = 10 + i / 20.0;
+        record->SetPoint(i, 40 + 900 * std::exp(-std::pow(degrees - 35, 2)) +
+                                400 * std::exp(-std::pow(degrees - 32, 2)));
+    }
+    record->AddRegion(400, 600);
+    record->AddRegion(600, 800);
+    record->SelectRegion(1);
+    record->SetComment(QStringLiteral("Cu anode\r\nNaCl crystal\r\n35 kV"));
+    return record;
+}
+
+class PrintCommand : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const QString& name) const { return dir.filePath(name); }
+    QString saved(const QString& name, bool withData = true) const {
+        const auto record = scan(withData);
+        EXPECT_TRUE(records::saveRecordFile(*record, path(name)));
+        return path(name);
+    }
+    QString text(const QString& pdf) const {
+        return run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).out;
+    }
+    QString info(const QString& pdf) const { return run(QStringLiteral("pdfinfo"), {pdf}).out; }
+    QSizeF pageSize(const QString& pdf) const {
+        static const QRegularExpression size(QStringLiteral("Page size:\\s+([0-9.]+) x ([0-9.]+) pts"));
+        const auto match = size.match(info(pdf));
+        return match.hasMatch() ? QSizeF(match.captured(1).toDouble(), match.captured(2).toDouble())
+                                : QSizeF();
+    }
+    QImage rendered(const QString& pdf) const {
+        const QString prefix = path(QStringLiteral("page"));
+        run(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-gray"), QStringLiteral("-aa"),
+             QStringLiteral("no"), QStringLiteral("-aaVector"), QStringLiteral("no"), QStringLiteral("-png"),
+             QStringLiteral("-singlefile"), pdf, prefix});
+        return QImage(prefix + QStringLiteral(".png"));
+    }
+};
+
+bool dark(const QImage& image, int x, int y) {
+    return qGray(image.pixel(x, y)) < 128;
+}
+
+// The curve area's frame: the longest dark row (its top edge) and the next row below it that is
+// nearly as long (its bottom edge).
+QRect frameOf(const QImage& image) {
+    auto runOf = [&](int y, int& start) {
+        int best = 0;
+        for (int x = 0, run = 0; x < image.width(); ++x) {
+            run = dark(image, x, y) ? run + 1 : 0;
+            if (run > best) {
+                best = run;
+                start = x - run + 1;
+            }
+        }
+        return best;
+    };
+    int top = -1, left = 0, width = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        int start = 0;
+        const int run = runOf(y, start);
+        if (run > width) {
+            width = run;
+            top = y;
+            left = start;
+        }
+    }
+    int bottom = top;
+    for (int y = image.height() - 1; y > top + 4; --y) {
+        int start = 0;
+        if (runOf(y, start) > width * 9 / 10) {
+            bottom = y;
+            break;
+        }
+    }
+    return QRect(QPoint(left, top), QPoint(left + width - 1, bottom));
+}
+
+// Dark pixels inside the frame, clear of its edges (the top edge's ends reach past the side edges)
+// and of the angle ticks that rise from its bottom.
+int darkInside(const QImage& image, const QRect& frame) {
+    int count = 0;
+    for (int y = frame.top() + 5; y <= frame.bottom() - 5; ++y) {
+        for (int x = frame.left() + 5; x <= frame.right() - 5; ++x) {
+            count += dark(image, x, y) ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
+TEST_F(PrintCommand, OneLandscapePageWithTitleRegionAndComment) {
+    const QString pdf = path(QStringLiteral("out.pdf"));
+    const ProcessRun result =
+        driver({QStringLiteral("print"), saved(QStringLiteral("scan.RTG")), QStringLiteral("--pdf"), pdf});
+    ASSERT_EQ(result.status, 0) << result.err.toStdString();
+    const QString meta = info(pdf);
+    EXPECT_TRUE(meta.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")))) << meta.toStdString();
+    EXPECT_TRUE(meta.contains(QRegularExpression(QStringLiteral("Title:\\s+ZAVO DRIVER USB v2.30"))));
+    const QSizeF size = pageSize(pdf);
+    EXPECT_NEAR(size.width(), 841.89, 1); // A4 landscape
+    EXPECT_NEAR(size.height(), 595.28, 1);
+    const QString page = text(pdf);
+    EXPECT_TRUE(page.contains(QStringLiteral("scan.RTG: 0.05/1.0"))) << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("[deg/sec]")));
+    // The header shows the record's current region, the second.
+    EXPECT_TRUE(page.contains(QStringLiteral("30.00 deg to 40.00 deg")));
+    for (const char* line : {"Cu anode", "NaCl crystal", "35 kV", "[cps]", "[deg]"}) {
+        EXPECT_TRUE(page.contains(QLatin1String(line))) << line;
+    }
+}
+
+TEST_F(PrintCommand, PortraitWithoutComment) {
+    const QString pdf = path(QStringLiteral("out.pdf"));
+    const ProcessRun result =
+        driver({QStringLiteral("print"), saved(QStringLiteral("scan.RTG")), QStringLiteral("--pdf"), pdf,
+                QStringLiteral("--portrait"), QStringLiteral("--no-comment")});
+    ASSERT_EQ(result.status, 0) << result.err.toStdString();
+    const QSizeF size = pageSize(pdf);
+    EXPECT_NEAR(size.width(), 595.28, 1);
+    EXPECT_NEAR(size.height(), 841.89, 1);
+    const QString page = text(pdf);
+    EXPECT_TRUE(page.contains(QStringLiteral("scan.RTG")));
+    EXPECT_FALSE(page.contains(QStringLiteral("NaCl crystal")));
+}
+
+TEST_F(PrintCommand, CurveInsideTheFrameOnlyWhereThereIsData) {
+    for (const QString& mode : {QStringLiteral("--lines"), QString()}) {
+        SCOPED_TRACE(mode.isEmpty() ? "points" : "lines");
+        const QString full = path(QStringLiteral("full.pdf"));
+        const QString empty = path(QStringLiteral("empty.pdf"));
+        QStringList withData = {QStringLiteral("print"), saved(QStringLiteral("a.RTG")),
+                                QStringLiteral("--pdf"), full};
+        QStringList without = {QStringLiteral("print"), saved(QStringLiteral("b.RTG"), false),
+                               QStringLiteral("--pdf"), empty};
+        if (!mode.isEmpty()) {
+            withData << mode;
+            without << mode;
+        }
+        ASSERT_EQ(driver(withData).status, 0);
+        ASSERT_EQ(driver(without).status, 0);
+        const QImage page = rendered(full);
+        ASSERT_FALSE(page.isNull());
+        const QRect frame = frameOf(page);
+        EXPECT_GT(frame.width(), page.width() / 2);
+        EXPECT_GT(frame.height(), page.height() / 4);
+        EXPECT_GT(darkInside(page, frame), 20);
+        const QImage blank = rendered(empty);
+        EXPECT_EQ(darkInside(blank, frameOf(blank)), 0);
+    }
+}
+
+TEST_F(PrintCommand, ErrorsExitWithTwoAndWriteNothing) {
+    const QString record = saved(QStringLiteral("scan.RTG"));
+    QFile notRecord(path(QStringLiteral("x.RTG")));
+    ASSERT_TRUE(notRecord.open(QIODevice::WriteOnly));
+    notRecord.write("not a record");
+    notRecord.close();
+    const QString pdf = path(QStringLiteral("out.pdf"));
+    struct Case {
+        QStringList args;
+        const char* message;
+    };
+    const Case cases[] = {
+        {{QStringLiteral("print"), record}, "usage"},
+        {{QStringLiteral("print"), record, QStringLiteral("--pdf")}, "unexpected argument"},
+        {{QStringLiteral("print"), record, QStringLiteral("--pdf"), pdf, QStringLiteral("--color")},
+         "unexpected argument"},
+        {{QStringLiteral("print"), path(QStringLiteral("missing.RTG")), QStringLiteral("--pdf"), pdf}, ""},
+        {{QStringLiteral("print"), notRecord.fileName(), QStringLiteral("--pdf"), pdf}, "Wrong file format"},
+        {{QStringLiteral("print"), record, QStringLiteral("--pdf"),
+          path(QStringLiteral("no/such/dir/out.pdf"))},
+         "Cannot write"},
+    };
+    for (const Case& test : cases) {
+        const ProcessRun result = driver(test.args);
+        EXPECT_EQ(result.status, 2) << test.args.join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(result.err.contains(QLatin1String(test.message))) << result.err.toStdString();
+        EXPECT_FALSE(QFile::exists(pdf));
+    }
+}

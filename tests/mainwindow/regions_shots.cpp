@@ -1,0 +1,52 @@
+// Shows the program's windows with a loaded spectrum for screenshots (under Xvfb):
+//   regions_shots region2   the main window showing region 2 of the record
+//   regions_shots roi-error the region editor after Apply found an invalid cell
+// and quits after a few seconds.
+#include "app/project1.h"
+#include "mainwindow/tform11.h"
+#include "tests/support/plotfixtures.h"
+#include "widgets/controls.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("region2");
+    QTemporaryDir dir;
+    project1::titleApplication();
+    project1::Options options;
+    options.settingsPath = dir.filePath(QStringLiteral("rtg.ini"));
+    options.safetyCopyDir = dir.path();
+    project1::Windows windows(options);
+    TForm1& form = windows.main();
+
+    auto record = plotfixtures::spectrumRecord(2, 100, 1300);
+    record->AddRegion(360, 500);
+    record->AddRegion(800, 1000);
+    record->SetComment(QStringLiteral("Cu anode, NaCl crystal"));
+    form.lista->setCurrentIndex(
+        form.addLoadedRecord(std::move(record), QStringLiteral("nacl.RTG: 0.1/1.0  [deg/sec]")));
+    form.listaChange();
+    form.show();
+    if (mode == QLatin1String("region2")) {
+        form.d[1]->click();
+    } else {
+        QTimer::singleShot(500, &form, [&form, &windows] {
+            TForm11* editor = &windows.regions();
+            QTimer::singleShot(300, editor, [editor] {
+                editor->setRows({roi::RowTexts{QStringLiteral("18.00"), QStringLiteral("25.00")},
+                                 roi::RowTexts{QStringLiteral("40.00"), QStringLiteral("5O.00")}});
+                editor->BitBtn2->click();
+            });
+            form.rngbuttonClick();
+        });
+    }
+    QTimer::singleShot(8000, &app, [] { std::_Exit(0); });
+    return app.exec();
+}
