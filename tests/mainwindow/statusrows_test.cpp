@@ -61,12 +61,12 @@ protected:
     engine::TRS& thread() { return session.thread(); }
 
     // Connected, the apparatus's own configuration block received (it replaces whatever the
-    // configuration held before), and the live record shown.
+    // configuration held before), the arm's position shown, and the live record shown.
     void connect() {
         ASSERT_TRUE(session.waitUntil([this] {
             return thread().controlsEnabled.load() && thread().linkReady.load() &&
-                   thread().configSnapshot().isValid() && thread().liveRecord &&
-                   form().displayedRecord() == thread().liveRecord.get() &&
+                   thread().configSnapshot().isValid() && !form().CA->text().isEmpty() &&
+                   thread().liveRecord && form().displayedRecord() == thread().liveRecord.get() &&
                    form().scanstate->text() == QLatin1String("Idle") && form().rec->isEnabled();
         }));
     }
@@ -75,7 +75,8 @@ protected:
     void expectRow(const QString& text, const Row& row) {
         TForm1& f = form();
         ASSERT_TRUE(session.waitUntil([&] { return f.scanstate->text().startsWith(text); }, 60s))
-            << "status " << f.scanstate->text().toStdString() << ", waiting for " << text.toStdString();
+            << "status " << f.scanstate->text().toStdString() << " (" << thread().scanEndingText.toStdString()
+            << "), waiting for " << text.toStdString();
         SCOPED_TRACE(text.toStdString());
         EXPECT_EQ(f.rec->isEnabled(), row.recEnabled);
         EXPECT_EQ(f.rec->allowAllUp(), row.recAllUp);
