@@ -70,10 +70,10 @@ class CloseMatrix;
 // window, when the situation has one, is opened by `openModal` from inside the loop and the main
 // window is closed once `ready` holds.
 struct Situation {
-    std::string name;
-    std::function<void(CloseMatrix&)> prepare;
-    std::function<void(CloseMatrix&)> openModal;
-    std::function<bool(CloseMatrix&)> ready;
+    std::string name{};
+    std::function<void(CloseMatrix&)> prepare{};
+    std::function<void(CloseMatrix&)> openModal{};
+    std::function<bool(CloseMatrix&)> ready{};
     bool measured = false;            // the live scan holds points: the close query must ask
     ui::Reply answer = ui::Reply::No; // the answer to that question
     bool unplugged = false;           // the apparatus is gone at the end
@@ -138,6 +138,11 @@ public:
             std::this_thread::sleep_for(10ms);
         }
         return false;
+    }
+
+    void unplug() {
+        apparatus->unplug();
+        ASSERT_TRUE(session.waitUntil([this] { return !thread().connected.load(); }));
     }
 
     // A scan of one region from the arm's place upward, at the apparatus's own step and counting
@@ -205,95 +210,68 @@ public:
     Clock::time_point ended;
 };
 
-bool visible(QWidget& window) {
-    return window.isVisible();
-}
-
 std::vector<Situation> situations() {
-    std::vector<Situation> list;
-    // Scans: starting (the thread aligns the start and takes no requests), counting, and the live
-    // scan saved on the way out.
-    list.push_back({"ScanStarting", [](CloseMatrix& m) { m.startScan(); }, {}, {}, false});
-    list.push_back({"Scanning", [](CloseMatrix& m) { m.startScanAndMeasure(); }, {}, {}, true});
-    list.push_back({"ScanningSavedOnTheWayOut",
-                    [](CloseMatrix& m) { m.startScanAndMeasure(); },
-                    {},
-                    {},
-                    true,
-                    ui::Reply::Yes});
-    // The arm: a held fast move, a coarse calibration started from Setup.
-    list.push_back({"MovingTheArm",
-                    [](CloseMatrix& m) {
-                        m.form().ssrightMouseDown();
-                        ASSERT_TRUE(m.session.waitUntil(
-                            [&m] { return m.thread().scanState.load() == engine::scanMovingArm; }));
-                    },
-                    {},
-                    {},
-                    false});
-    list.push_back({"Calibrating",
-                    [](CloseMatrix& m) {
-                        m.windows().setup().BitBtn9->click();
-                        ASSERT_TRUE(m.session.waitUntil([&m] { return m.thread().status().calibrating; }));
-                    },
-                    {},
-                    {},
-                    false});
-    // The apparatus gone: idle, and after a scan that measured points.
-    list.push_back({"Unplugged",
-                    [](CloseMatrix& m) {
-                        m.apparatus->unplug();
-                        ASSERT_TRUE(m.session.waitUntil([&m] { return !m.thread().connected.load(); }));
-                    },
-                    {},
-                    {},
-                    false,
-                    ui::Reply::No,
-                    true});
-    list.push_back({"UnpluggedDuringAScan",
-                    [](CloseMatrix& m) {
-                        m.startScanAndMeasure();
-                        m.apparatus->unplug();
-                        ASSERT_TRUE(m.session.waitUntil([&m] { return !m.thread().connected.load(); }));
-                    },
-                    {},
-                    {},
-                    true,
-                    ui::Reply::No,
-                    true});
-    // The windows open over the main window.
-    list.push_back({"SetupOpen",
-                    {},
-                    [](CloseMatrix& m) { m.form().setup->click(); },
-                    [](CloseMatrix& m) { return visible(m.windows().setup()); },
-                    false});
-    list.push_back({"MoveArmOpen",
-                    {},
-                    [](CloseMatrix& m) { m.form().openMoveArm(); },
-                    [](CloseMatrix& m) { return visible(m.windows().moveArm()); },
-                    false});
-    list.push_back({"RegionsOpen",
-                    {},
-                    [](CloseMatrix& m) { m.windows().regions().exec(); },
-                    [](CloseMatrix& m) { return visible(m.windows().regions()); },
-                    false});
-    list.push_back({"ScalarOpen",
-                    [](CloseMatrix& m) {
-                        ASSERT_TRUE(m.session.waitUntil([&m] { return m.form().smode->isEnabled(); }));
-                    },
-                    [](CloseMatrix& m) { m.form().smode->click(); },
-                    [](CloseMatrix& m) { return visible(m.windows().scalar()); }, false});
-    list.push_back({"WaitingForAScalarReading",
-                    [](CloseMatrix& m) {
-                        ASSERT_TRUE(m.session.waitUntil([&m] { return m.form().smode->isEnabled(); }));
-                    },
-                    [](CloseMatrix& m) {
-                        QTimer::singleShot(0, &m.windows().scalar(),
-                                           [&m] { m.windows().scalar().Button1->click(); });
-                        m.form().smode->click();
-                    },
-                    [](CloseMatrix& m) { return visible(m.windows().waiting()); }, false});
-    return list;
+    const auto waitForScalarMode = [](CloseMatrix& m) {
+        ASSERT_TRUE(m.session.waitUntil([&m] { return m.form().smode->isEnabled(); }));
+    };
+    return {
+        // Scans: starting (the thread aligns the start and takes no requests), counting, and the
+        // live scan saved on the way out.
+        {.name = "ScanStarting", .prepare = [](CloseMatrix& m) { m.startScan(); }},
+        {.name = "Scanning", .prepare = [](CloseMatrix& m) { m.startScanAndMeasure(); }, .measured = true},
+        {.name = "ScanningSavedOnTheWayOut",
+         .prepare = [](CloseMatrix& m) { m.startScanAndMeasure(); },
+         .measured = true,
+         .answer = ui::Reply::Yes},
+        // The arm: a held fast move, a coarse calibration started from Setup.
+        {.name = "MovingTheArm",
+         .prepare =
+             [](CloseMatrix& m) {
+                 m.form().ssrightMouseDown();
+                 ASSERT_TRUE(m.session.waitUntil(
+                     [&m] { return m.thread().scanState.load() == engine::scanMovingArm; }));
+             }},
+        {.name = "Calibrating",
+         .prepare =
+             [](CloseMatrix& m) {
+                 m.windows().setup().BitBtn9->click();
+                 ASSERT_TRUE(m.session.waitUntil([&m] { return m.thread().status().calibrating; }));
+             }},
+        // The apparatus gone: idle, and after a scan that measured points.
+        {.name = "Unplugged", .prepare = [](CloseMatrix& m) { m.unplug(); }, .unplugged = true},
+        {.name = "UnpluggedDuringAScan",
+         .prepare =
+             [](CloseMatrix& m) {
+                 m.startScanAndMeasure();
+                 m.unplug();
+             },
+         .measured = true,
+         .unplugged = true},
+        // The windows open over the main window, each in its own modal loop.
+        {.name = "SetupOpen",
+         .openModal = [](CloseMatrix& m) { m.form().setup->click(); },
+         .ready = [](CloseMatrix& m) { return m.windows().setup().isVisible(); }},
+        {.name = "MoveArmOpen",
+         .openModal = [](CloseMatrix& m) { m.form().openMoveArm(); },
+         .ready = [](CloseMatrix& m) { return m.windows().moveArm().isVisible(); }},
+        {.name = "RegionsOpen",
+         .openModal = [](CloseMatrix& m) { m.windows().regions().exec(); },
+         .ready = [](CloseMatrix& m) { return m.windows().regions().isVisible(); }},
+        {.name = "ScalarOpen",
+         .prepare = waitForScalarMode,
+         .openModal = [](CloseMatrix& m) { m.form().smode->click(); },
+         .ready = [](CloseMatrix& m) { return m.windows().scalar().isVisible(); }},
+        // A scalar reading under way: the waiting window's loop runs inside the scalar window's.
+        {.name = "WaitingForAScalarReading",
+         .prepare = waitForScalarMode,
+         .openModal =
+             [](CloseMatrix& m) {
+                 QTimer::singleShot(0, &m.windows().scalar(),
+                                    [&m] { m.windows().scalar().Button1->click(); });
+                 m.form().smode->click();
+             },
+         .ready = [](CloseMatrix& m) { return m.windows().waiting().isVisible(); }},
+    };
 }
 
 TEST_P(CloseMatrix, TheProgramEndsInTimeAfterAskingAboutWhatWasMeasured) {
