@@ -169,14 +169,7 @@ void FormUpdates::updateControlEnabling(engine::TRS& thread) {
     if (connected)
         return;
     // The link is lost: the dialogs that need the apparatus close.
-    if (peers.setup)
-        peers.setup->closeCancelled();
-    if (peers.moveArm)
-        peers.moveArm->closeCancelled();
-    if (peers.waiting)
-        peers.waiting->endWait(ui::mrCancel);
-    if (peers.scalar)
-        peers.scalar->closeCancelled();
+    form_.closeApparatusDialogs();
 }
 
 void FormUpdates::mergePendingRequests(engine::TRS&) {

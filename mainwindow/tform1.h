@@ -164,6 +164,10 @@ public:
     // Left Ctrl+M: opens the Move arm dialog with the arm's angle when the thread is idle and the
     // dialog is not open yet. True when it opened.
     bool openMoveArm();
+    // Ends the modal runs of the windows that act on the apparatus, with the cancel result: the
+    // waiting window, the scalar-mode window, Setup and Move arm. On loss of the link, and when
+    // this window closes (the program ends only once no window runs a loop of its own).
+    void closeApparatusDialogs();
 
     // ---- Handlers ----
     void recClick();

@@ -7,8 +7,10 @@
 #include "mainwindow/formupdates.h"
 #include "mainwindow/keyfilter.h"
 #include "mainwindow/plot/scanplot.h"
+#include "scalar/tform13.h"
 #include "setup/tform4.h"
 #include "widgets/controls.h"
+#include "widgets/datawait.h"
 #include "widgets/steprules.h"
 
 #include "engine/profilefile.h"
@@ -110,6 +112,17 @@ bool TForm1::openMoveArm() {
     return true;
 }
 
+void TForm1::closeApparatusDialogs() {
+    if (peers_.setup)
+        peers_.setup->closeCancelled();
+    if (peers_.moveArm)
+        peers_.moveArm->closeCancelled();
+    if (peers_.waiting)
+        peers_.waiting->endWait(ui::mrCancel);
+    if (peers_.scalar)
+        peers_.scalar->closeCancelled();
+}
+
 void TForm1::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!shown_) {
@@ -133,6 +146,8 @@ void TForm1::closeEvent(QCloseEvent* event) {
         return;
     }
     if (!shutdownPosted_) {
+        // A dialog's own loop would keep the program alive after this window has gone.
+        closeApparatusDialogs();
         showRecord(nullptr);
         if (thread_)
             thread_->requestShutDown();

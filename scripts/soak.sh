@@ -2,12 +2,16 @@
 # Fault soak: scans through `zavo-driver scan --port` against `zavo-apparatus-sim`, each with one
 # fault injected through the simulator's control FIFO while the counted sweep runs, and a table of
 # what came of them: exit codes, sweep steps the apparatus sent, points saved, points lost, partial
-# scans that exited 0, and hangs (no exit within the time-out). Not part of the quick tests.
+# scans that exited 0, and hangs (no exit within the time-out). Then the same faults through the
+# windows (offscreen, `zavo-soak-windows`): what the window's status said, the points the live scan
+# kept, partial scans the status showed as complete, and hangs. Not part of the quick tests.
 #
 # Usage: scripts/soak.sh [RUNS] [FAULT...]   (default 20 runs of every fault; build/ must be built)
 #   faults: none stray silence-end silence-hole halt sigint-early bad-out unplug garbage cut
+#   (sigint-early and bad-out concern the command line only)
 # Environment: SOAK_SCALE (simulator time scale, default 10), SOAK_TIMEOUT (seconds, default 30),
-# SOAK_DRIVER and SOAK_SIM (the programs), SOAK_KEEP=1 keeps the work folder.
+# SOAK_WINDOW_RUNS (runs through the windows per fault, default 5; 0 skips them), SOAK_DRIVER,
+# SOAK_SIM and SOAK_WINDOWS (the programs), SOAK_KEEP=1 keeps the work folder.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -19,8 +23,12 @@ scale=${SOAK_SCALE:-10}
 timeout=${SOAK_TIMEOUT:-30}
 driver=${SOAK_DRIVER:-build/app/zavo-driver}
 sim=${SOAK_SIM:-build/simulator/zavo-apparatus-sim}
+windows=${SOAK_WINDOWS:-build/tests/app/zavo-soak-windows}
+window_runs=${SOAK_WINDOW_RUNS:-5}
 expected=101 # 30.00 .. 35.00 degrees in 0.05-degree steps
-for program in "$driver" "$sim"; do
+programs=("$driver" "$sim")
+[ "$window_runs" -gt 0 ] && programs+=("$windows")
+for program in "${programs[@]}"; do
   [ -x "$program" ] || { echo "soak: $program is missing; build first" >&2; exit 2; }
 done
 
@@ -52,76 +60,144 @@ wait_for_sweep() {
   return 1
 }
 
-# One scan with one fault. Prints: exit-code sent saved (exit code "hang" when it never ended).
-one_run() {
-  local fault=$1 seed=$2 dir=$work/run
+# Starts the simulator for one run in DIR with SEED; sets simpid. False when it never came up.
+start_sim() {
+  local dir=$1 seed=$2
   rm -rf "$dir"
   mkdir -p "$dir"
   "$sim" --time-scale "$scale" --seed "$seed" --link "$dir/port" --control "$dir/faults" \
     </dev/null >/dev/null 2>"$dir/sim.err" &
-  local simpid=$!
-  wait_for "$dir/sim.err" "Ctrl+C ends" 10 || { kill $simpid; echo "nosim 0 0"; return; }
+  simpid=$!
+  wait_for "$dir/sim.err" "Ctrl+C ends" 10 || { kill $simpid; wait $simpid 2>/dev/null; return 1; }
+}
+
+# Once the sweep runs, injects FAULT into the apparatus in DIR (or into the client PID).
+inject() {
+  local fault=$1 dir=$2 pid=$3
+  wait_for_sweep "$dir" "$timeout" "$pid" || return
+  case $fault in
+    stray) sleep 0.3; echo stray >"$dir/faults" ;;
+    silence-end) sleep 0.5; echo "silence 3000" >"$dir/faults" ;;
+    silence-hole) sleep 0.2; echo "silence 300" >"$dir/faults" ;;
+    halt) sleep 0.5; echo halt >"$dir/faults" ;;
+    sigint-early) sleep 0.01; kill -INT "$pid" ;;
+    unplug) sleep 0.5; echo unplug >"$dir/faults"; sleep 1; echo replug >"$dir/faults" ;;
+    garbage) sleep 0.5; echo "garbage 40" >"$dir/faults" ;;
+    cut) sleep 0.5; echo cut >"$dir/faults" ;;
+  esac
+}
+
+# Waits for the client PID to end (up to the time-out); sets client_code to its exit code, or to
+# "hang" after stopping it. (Not in a subshell: only this shell may wait for its children.)
+wait_client() {
+  local pid=$1 t=0
+  while kill -0 "$pid" 2>/dev/null && [ $t -lt $((timeout * 10)) ]; do
+    sleep 0.1
+    t=$((t + 1))
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill -INT "$pid"
+    sleep 5
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    client_code=hang
+  else
+    wait "$pid"
+    client_code=$?
+  fi
+}
+
+# Ends the simulator of a run; sets sim_sent to the sweep steps it sent whole.
+stop_sim() {
+  local dir=$1
+  kill -TERM $simpid
+  wait $simpid
+  sim_sent=$(sed -n 's/.*sweep steps sent: \([0-9]*\).*/\1/p' "$dir/sim.err" | tail -1)
+  sim_sent=${sim_sent:-0}
+}
+
+# One scan with one fault. Prints: exit-code sent saved (exit code "hang" when it never ended).
+one_run() {
+  local fault=$1 seed=$2 dir=$work/run
+  start_sim "$dir" "$seed" || { echo "nosim 0 0"; return; }
   local out=$dir/scan.rtg
   [ "$fault" = bad-out ] && out=$dir/missing-folder/scan.rtg
   "$driver" scan --port "$dir/port" --roi 30:35 --time 0.1 --out "$out" \
     >"$dir/driver.out" 2>"$dir/driver.err" </dev/null &
   local drvpid=$!
-  if wait_for_sweep "$dir" "$timeout" $drvpid; then
-    case $fault in
-      stray) sleep 0.3; echo stray >"$dir/faults" ;;
-      silence-end) sleep 0.5; echo "silence 3000" >"$dir/faults" ;;
-      silence-hole) sleep 0.2; echo "silence 300" >"$dir/faults" ;;
-      halt) sleep 0.5; echo halt >"$dir/faults" ;;
-      sigint-early) sleep 0.01; kill -INT $drvpid ;;
-      unplug) sleep 0.5; echo unplug >"$dir/faults"; sleep 1; echo replug >"$dir/faults" ;;
-      garbage) sleep 0.5; echo "garbage 40" >"$dir/faults" ;;
-      cut) sleep 0.5; echo cut >"$dir/faults" ;;
-    esac
-  fi
-  local code t=0
-  while kill -0 $drvpid 2>/dev/null && [ $t -lt $((timeout * 10)) ]; do
-    sleep 0.1
-    t=$((t + 1))
-  done
-  if kill -0 $drvpid 2>/dev/null; then
-    code=hang
-    kill -INT $drvpid
-    sleep 5
-    kill -KILL $drvpid 2>/dev/null
-    wait $drvpid 2>/dev/null
-  else
-    wait $drvpid
-    code=$?
-  fi
-  kill -TERM $simpid
-  wait $simpid
-  local sent saved=0 file
-  sent=$(sed -n 's/.*sweep steps sent: \([0-9]*\).*/\1/p' "$dir/sim.err" | tail -1)
+  inject "$fault" "$dir" $drvpid
+  local saved=0 file
+  wait_client $drvpid
+  stop_sim "$dir"
   # Where the points went: the --out file, or the place the driver names when it could not write it.
   file=$out
   [ -f "$file" ] || file=$(sed -n 's/.*points were written to \(.*\) instead.*/\1/p' "$dir/driver.err" | tail -1)
   if [ -n "$file" ] && [ -f "$file" ]; then
     saved=$("$driver" info "$file" 2>/dev/null | sed -n 's/.*"validCells": \([0-9]*\).*/\1/p')
   fi
-  echo "$code ${sent:-0} ${saved:-0}"
+  echo "$client_code $sim_sent ${saved:-0}"
 }
 
-printf "%-13s %4s  %-26s %6s %6s %5s %8s %5s\n" fault runs "exit codes" sent saved lost partial0 hangs
-for fault in "${faults[@]}"; do
-  declare -A codes=()
-  sent_total=0 saved_total=0 lost=0 partial=0 hangs=0
-  for ((i = 1; i <= runs; i++)); do
-    read -r code sent saved < <(one_run "$fault" "$i")
-    codes[$code]=$((${codes[$code]:-0} + 1))
-    sent_total=$((sent_total + sent))
-    saved_total=$((saved_total + saved))
-    [ "$saved" -lt "$sent" ] && lost=$((lost + sent - saved))
-    [ "$code" = 0 ] && [ "$saved" -lt "$expected" ] && partial=$((partial + 1))
-    [ "$code" = hang ] && hangs=$((hangs + 1))
+# One scan through the windows with one fault. Prints: outcome sent kept, the outcome being
+# "complete" or "incomplete" as the window's status reports the ended scan, "hang" when the scan
+# or the program never ended, "nostart" when the windows found no apparatus.
+one_window_run() {
+  local fault=$1 seed=$2 dir=$work/run
+  start_sim "$dir" "$seed" || { echo "nosim 0 0"; return; }
+  "$windows" --port "$dir/port" --roi 30:35 --time 0.1 --limit "$timeout" \
+    >"$dir/windows.out" 2>"$dir/windows.err" </dev/null &
+  local pid=$!
+  inject "$fault" "$dir" $pid
+  local line outcome kept
+  wait_client $pid
+  stop_sim "$dir"
+  line=$(grep '^ended=' "$dir/windows.out" | tail -1)
+  kept=$(sed -n 's/.* points=\([0-9]*\).*/\1/p' <<<"$line")
+  case "$client_code:$line" in
+    hang:* | *ended=no*) outcome=hang ;;
+    *complete=yes*) outcome=complete ;;
+    *complete=no*) outcome=incomplete ;;
+    *) outcome=nostart ;;
+  esac
+  echo "$outcome $sim_sent ${kept:-0}"
+}
+
+# One table: every fault run COUNT times by RUN (one_run or one_window_run), whose first word is
+# the outcome; a partial scan passes for complete when that outcome is COMPLETE. FAULT... follow.
+tabulate() {
+  local run=$1 count=$2 complete=$3 heading=$4
+  shift 4
+  printf "%-13s %4s  %-26s %6s %6s %5s %8s %5s\n" fault runs "$heading" sent kept lost partial0 hangs
+  local fault i outcome sent kept
+  for fault in "$@"; do
+    declare -A outcomes=()
+    local sent_total=0 kept_total=0 lost=0 partial=0 hangs=0 summary="" c
+    for ((i = 1; i <= count; i++)); do
+      read -r outcome sent kept < <("$run" "$fault" "$i")
+      outcomes[$outcome]=$((${outcomes[$outcome]:-0} + 1))
+      sent_total=$((sent_total + sent))
+      kept_total=$((kept_total + kept))
+      [ "$kept" -lt "$sent" ] && lost=$((lost + sent - kept))
+      [ "$outcome" = "$complete" ] && [ "$kept" -lt "$expected" ] && partial=$((partial + 1))
+      [ "$outcome" = hang ] && hangs=$((hangs + 1))
+    done
+    for c in $(printf "%s\n" "${!outcomes[@]}" | sort); do summary+="$c:${outcomes[$c]} "; done
+    printf "%-13s %4d  %-26s %6d %6d %5d %8d %5d\n" "$fault" "$count" "$summary" "$sent_total" "$kept_total" \
+      "$lost" "$partial" "$hangs"
+    unset outcomes
   done
-  summary=""
-  for c in $(printf "%s\n" "${!codes[@]}" | sort); do summary+="$c:${codes[$c]} "; done
-  printf "%-13s %4d  %-26s %6d %6d %5d %8d %5d\n" "$fault" "$runs" "$summary" "$sent_total" "$saved_total" \
-    "$lost" "$partial" "$hangs"
-  unset codes
-done
+}
+
+echo "Command line (zavo-driver scan --port): exit codes, points saved"
+tabulate one_run "$runs" 0 "exit codes" "${faults[@]}"
+if [ "$window_runs" -gt 0 ]; then
+  window_faults=()
+  for fault in "${faults[@]}"; do
+    case $fault in sigint-early | bad-out) ;; *) window_faults+=("$fault") ;; esac
+  done
+  if [ ${#window_faults[@]} -gt 0 ]; then
+    echo
+    echo "Windows (offscreen): the status after the scan, points kept in the live scan"
+    tabulate one_window_run "$window_runs" complete "window status" "${window_faults[@]}"
+  fi
+fi
