@@ -109,10 +109,7 @@ public:
     // Connected, the apparatus's own configuration received, nothing running.
     void connect() {
         ASSERT_TRUE(session.waitUntil([this] {
-            return thread().controlsEnabled.load() && thread().linkReady.load() &&
-                   thread().configSnapshot().isValid() && thread().liveRecord &&
-                   thread().scanState.load() == engine::scanIdle && form().rec->isEnabled() &&
-                   form().setup->isEnabled();
+            return session.apparatusReady() && form().rec->isEnabled() && form().setup->isEnabled();
         }));
     }
 

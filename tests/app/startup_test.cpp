@@ -74,14 +74,10 @@ protected:
         return o;
     }
 
-    // Connected again after a replug: the handshake passed and nothing running, so every dialog
-    // that needs the apparatus may open.
+    // Connected again after a replug, so every dialog that needs the apparatus may open.
     void connect() {
-        ASSERT_TRUE(session.waitUntil([this] {
-            const engine::TRS& thread = session.thread();
-            return thread.controlsEnabled.load() && thread.linkReady.load() &&
-                   thread.scanState.load() == engine::scanIdle && session.form().setup->isEnabled();
-        }));
+        ASSERT_TRUE(session.waitUntil(
+            [this] { return session.apparatusReady() && session.form().setup->isEnabled(); }));
     }
 
     // Opens a modal window with `open`, unplugs the apparatus while it is open and returns the

@@ -60,14 +60,10 @@ protected:
     TForm1& form() { return session.form(); }
     engine::TRS& thread() { return session.thread(); }
 
-    // Connected, the apparatus's own configuration block received (it replaces whatever the
-    // configuration held before), the arm's position shown, and the live record shown.
     void connect() {
         ASSERT_TRUE(session.waitUntil([this] {
-            return thread().controlsEnabled.load() && thread().linkReady.load() &&
-                   thread().configSnapshot().isValid() && !form().CA->text().isEmpty() &&
-                   thread().liveRecord && form().displayedRecord() == thread().liveRecord.get() &&
-                   form().scanstate->text() == QLatin1String("Idle") && form().rec->isEnabled();
+            return session.apparatusReady() && form().scanstate->text() == QLatin1String("Idle") &&
+                   form().rec->isEnabled();
         }));
     }
 

@@ -164,9 +164,7 @@ protected:
     }
     engine::TRS& thread() { return session.thread(); }
     void connect() {
-        ASSERT_TRUE(session.waitUntil([this] {
-            return thread().linkReady.load() && thread().controlsEnabled.load() && f.rrs->isEnabled();
-        }));
+        ASSERT_TRUE(session.waitUntil([this] { return session.apparatusReady() && f.rrs->isEnabled(); }));
     }
     // Opens the window modally as "SM" does and runs `inside` from its event loop.
     void runInWindow(const std::function<void()>& inside) {
@@ -233,7 +231,13 @@ TEST_F(ScalarOnApparatus, ATenthOfASecondGivesTheWaitingBarAMaximumOfOne) {
     int maximum = -1;
     runInWindow([&] {
         setCountingTime("0.2 ", 10);
-        QTimer::singleShot(0, [&] { maximum = waiting->ProgressBar1->maximum(); });
+        // The bar's maximum is read once the waiting window shows, whatever ran before it opened.
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (waiting->isVisible() && maximum == -1)
+                maximum = waiting->ProgressBar1->maximum();
+        });
+        poll.start(1);
         EXPECT_TRUE(acquire());
     });
     EXPECT_EQ(maximum, 1);

@@ -5,6 +5,7 @@
 #include "simulator/simprovider.h"
 
 #include <QFile>
+#include <QLabel>
 
 #include <cstdio>
 #include <cstdlib>
@@ -39,6 +40,14 @@ Session::~Session() {
 
 void Session::end() {
     windows_.reset();
+}
+
+bool Session::apparatusReady() const {
+    const engine::TRS& thread = windows_->thread();
+    const TForm1& main = windows_->main();
+    return thread.controlsEnabled.load() && thread.linkReady.load() && thread.configSnapshot().isValid() &&
+           thread.scanState.load() == engine::scanIdle && !main.CA->text().isEmpty() && thread.liveRecord &&
+           main.displayedRecord() == thread.liveRecord.get();
 }
 
 bool Session::waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) const {

@@ -37,6 +37,10 @@ public:
     TForm1& form() const { return windows_->main(); }
     engine::TRS& thread() const { return windows_->thread(); }
     QString settingsPath() const { return dir_.filePath(QStringLiteral("rtg.ini")); }
+    // An apparatus is connected and ready for the user: the handshake passed, its own (valid)
+    // configuration block taken over (it replaces whatever was set before it came), the arm's
+    // position shown, nothing running, and the live record displayed.
+    bool apparatusReady() const;
     // Serves the thread's calls and the event loop until `done` or the timeout.
     bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 20s) const;
     // Ends the run as the program does at exit: the windows go, the thread stops.
