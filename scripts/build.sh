@@ -2,7 +2,7 @@
 # Configures and builds the project.
 # Usage: scripts/build.sh [--sanitize | --tsan] [extra cmake -D options...]
 # The normal build goes to build/, the AddressSanitizer and UndefinedBehaviorSanitizer build to
-# build-asan/, the ThreadSanitizer build to build-tsan/ (only the programs of the thread tests).
+# build-asan/, the ThreadSanitizer build to build-tsan/.
 # All are built for the Debian package's prefix /usr (the program looks for its data there once
 # installed).
 set -euo pipefail
@@ -21,7 +21,6 @@ case "${1:-}" in
   shift
   dir=build-tsan
   opts=(-DCMAKE_BUILD_TYPE=Debug -DZAVO_TSAN=ON -DZAVO_BENCHMARKS=OFF)
-  targets=(test_engine_parts test_engine_thread test_cli)
   ;;
 esac
 
