@@ -84,13 +84,9 @@ void PrintTo(const Situation& situation, std::ostream* out) {
     *out << situation.name;
 }
 
-class CloseMatrix : public ::testing::TestWithParam<Situation> {
+class CloseMatrix : public ::testing::TestWithParam<Situation>, public formtest::SimulatedWindows {
 public:
-    CloseMatrix()
-        : apparatus(std::make_shared<sim::Apparatus>(options())),
-          session(std::make_unique<sim::SimProvider>(apparatus), 1.0 / kTimeScale) {
-        form().show();
-    }
+    CloseMatrix() : SimulatedWindows(options()) {}
 
     static sim::ApparatusOptions options() {
         sim::ApparatusOptions o;
@@ -196,8 +192,6 @@ public:
         ui::setMessageResponder({});
     }
 
-    std::shared_ptr<sim::Apparatus> apparatus;
-    formtest::Session session;
     QStringList questions;
     bool closeStarted = false;
     bool modifiedAtClose = false;

@@ -58,19 +58,13 @@ TEST(StartUp, TheApplicationIsTitledAndTheWindowsCarryTheTitleAndVersion) {
 }
 
 // The windows on the simulated apparatus, which can be unplugged while a dialog is open.
-class LinkLoss : public ::testing::Test {
+class LinkLoss : public ::testing::Test, protected formtest::SimulatedWindows {
 protected:
-    static constexpr double kTimeScale = 5;
-
-    LinkLoss()
-        : apparatus(std::make_shared<sim::Apparatus>(options())),
-          session(std::make_unique<sim::SimProvider>(apparatus), 1.0 / kTimeScale) {
-        session.form().show();
-    }
+    LinkLoss() : SimulatedWindows(options()) {}
 
     static sim::ApparatusOptions options() {
         sim::ApparatusOptions o;
-        o.timeScale = kTimeScale;
+        o.timeScale = 5;
         return o;
     }
 
@@ -99,9 +93,6 @@ protected:
         apparatus->replug();
         return result;
     }
-
-    std::shared_ptr<sim::Apparatus> apparatus;
-    formtest::Session session;
 };
 
 TEST_F(LinkLoss, TheDialogsThatNeedTheApparatusCloseWithTheCancelResult) {

@@ -41,13 +41,9 @@ struct Row {
     bool scanActive;
 };
 
-class StatusRows : public ::testing::Test {
+class StatusRows : public ::testing::Test, protected formtest::SimulatedWindows {
 protected:
-    StatusRows()
-        : apparatus(std::make_shared<sim::Apparatus>(options())),
-          session(std::make_unique<sim::SimProvider>(apparatus), 1.0 / kTimeScale) {
-        form().show();
-    }
+    StatusRows() : SimulatedWindows(options()) {}
 
     // A tenth of the usual arm speed: a move of ten steps takes a fifth of a second.
     static sim::ApparatusOptions options() {
@@ -99,9 +95,6 @@ protected:
                           << " calibrating " << thread().calibrating << " status "
                           << form().scanstate->text().toStdString();
     }
-
-    std::shared_ptr<sim::Apparatus> apparatus;
-    formtest::Session session;
 };
 
 TEST_F(StatusRows, UnconditionalScanAndItsPause) {

@@ -148,11 +148,9 @@ namespace {
 
 constexpr double kTimeScale = 5;
 
-class ScalarOnApparatus : public ::testing::Test {
+class ScalarOnApparatus : public ::testing::Test, protected formtest::SimulatedWindows {
 protected:
-    ScalarOnApparatus()
-        : apparatus(std::make_shared<sim::Apparatus>(options())),
-          session(std::make_unique<sim::SimProvider>(apparatus), 1.0 / kTimeScale) {
+    ScalarOnApparatus() : SimulatedWindows(options(), false) {
         QLocale::setDefault(QLocale::c());
         session.form().show();
     }
@@ -189,8 +187,6 @@ protected:
         return f.resultCount() == before + 1;
     }
 
-    std::shared_ptr<sim::Apparatus> apparatus;
-    formtest::Session session;
     TForm13& f = session.windows().scalar();
 };
 

@@ -47,11 +47,10 @@ sim::ConfigMemory::Block calibratedBlock() {
     return block;
 }
 
-class ApparatusDialogs : public ::testing::Test {
+class ApparatusDialogs : public ::testing::Test, protected formtest::SimulatedWindows {
 protected:
     explicit ApparatusDialogs(const sim::ConfigMemory::Block& block = sim::ConfigMemory::configured())
-        : apparatus(makeApparatus(block)),
-          session(std::make_unique<sim::SimProvider>(apparatus), 1.0 / kTimeScale) {}
+        : SimulatedWindows(options(block), false) {}
 
     void SetUp() override {
         ui::setMessageResponder([this](const ui::Message& message) {
@@ -61,14 +60,14 @@ protected:
     }
     void TearDown() override { ui::setMessageResponder({}); }
 
-    static std::shared_ptr<sim::Apparatus> makeApparatus(const sim::ConfigMemory::Block& block) {
+    static sim::ApparatusOptions options(const sim::ConfigMemory::Block& block) {
         sim::ApparatusOptions options;
         options.timeScale = kTimeScale;
         options.firmware.memory = block;
         // A fifth of the usual speed (2 degrees a second, times the time scale): moves last long
         // enough to act during them.
         options.firmware.armStepTime = 25'000;
-        return std::make_shared<sim::Apparatus>(options);
+        return options;
     }
 
     engine::TRS& thread() { return session.thread(); }
@@ -93,8 +92,6 @@ protected:
     }
     static void press(SpinButton* spin, bool up) { (up ? spin->upButton() : spin->downButton())->click(); }
 
-    std::shared_ptr<sim::Apparatus> apparatus;
-    formtest::Session session;
     TForm4& setup = session.windows().setup();
     TForm12& moveArm = session.windows().moveArm();
     std::vector<ui::Message> messages;

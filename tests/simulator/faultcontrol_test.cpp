@@ -1,6 +1,7 @@
 // Fault commands from outside: what each does to the apparatus, what is refused, and the standalone
 // program taking them from a FIFO while a client is attached.
 #include "simulator/faultcontrol.h"
+#include "tests/simulator/rawterminal.h"
 #include "tests/simulator/replytokens.h"
 
 #include <gtest/gtest.h>
@@ -102,17 +103,6 @@ TEST(FaultControl, RefusesWhatIsNoCommand) {
 #ifdef ZAVO_APPARATUS_SIM
 namespace {
 
-int openRaw(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-    if (fd >= 0) {
-        termios settings{};
-        tcgetattr(fd, &settings);
-        cfmakeraw(&settings);
-        tcsetattr(fd, TCSANOW, &settings);
-    }
-    return fd;
-}
-
 // Reads until `wanted` is among the bytes, the terminal fails, or 20 s have passed.
 std::string readFor(int fd, char wanted, bool* failed = nullptr) {
     std::string bytes;
@@ -163,7 +153,7 @@ TEST(ApparatusProgram, TakesFaultsFromItsFifoWhileServing) {
     }
     struct stat status {};
     ASSERT_TRUE(simtest::eventually([&] { return ::lstat(link.c_str(), &status) == 0; }));
-    int fd = openRaw(link);
+    int fd = openRawTerminal(link, O_NONBLOCK);
     ASSERT_GE(fd, 0);
     readFor(fd, 'c'); // the first display rate: the client is served
 
@@ -180,7 +170,7 @@ TEST(ApparatusProgram, TakesFaultsFromItsFifoWhileServing) {
     ::close(fd);
     command(fifo, "replug");
     ASSERT_TRUE(simtest::eventually([&] { return ::lstat(link.c_str(), &status) == 0; }));
-    fd = openRaw(link);
+    fd = openRawTerminal(link, O_NONBLOCK);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::write(fd, "T\x00\x32", 3), 3);
     EXPECT_NE(readFor(fd, '\x06').find('\x06'), std::string::npos);

@@ -2,6 +2,7 @@
 // options both take.
 #include "simulator/ptyserver.h"
 #include "simulator/simoptions.h"
+#include "tests/simulator/rawterminal.h"
 #include "tests/simulator/replytokens.h"
 
 #include <gtest/gtest.h>
@@ -22,17 +23,6 @@ using namespace std::chrono_literals;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-int openTerminal(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
-    if (fd >= 0) {
-        termios settings{};
-        tcgetattr(fd, &settings);
-        cfmakeraw(&settings);
-        tcsetattr(fd, TCSANOW, &settings);
-    }
-    return fd;
-}
 
 // Reads from fd until a reply `tag` has come or 30 s have passed; returns everything read.
 std::string readUntil(int fd, char tag) {
@@ -72,7 +62,7 @@ TEST(PtyServer, ServesAClientThatClosesAndReopensTheTerminal) {
     std::atomic<bool> stop{false};
     std::thread serving([&] { server.run(stop); });
     for (int round = 0; round < 3; ++round) {
-        const int fd = openTerminal(server.path());
+        const int fd = openRawTerminal(server.path());
         ASSERT_GE(fd, 0);
         expectHandshakeAndBlock(fd);
         EXPECT_TRUE(server.clientAttached());
@@ -109,7 +99,7 @@ TEST(ApparatusProgram, PrintsItsTerminalAndAnswersUntilTerminated) {
     ::close(out[0]);
     ASSERT_EQ(line.rfind("/dev/", 0), 0u) << line;
     line.pop_back();
-    const int fd = openTerminal(line);
+    const int fd = openRawTerminal(line);
     ASSERT_GE(fd, 0);
     expectHandshakeAndBlock(fd);
     ::close(fd);

@@ -18,6 +18,13 @@ std::unique_ptr<ft::Provider> simulator(double timeScale) {
     return sim::makeSimProvider(options);
 }
 
+SimulatedWindows::SimulatedWindows(const sim::ApparatusOptions& options, bool showMain)
+    : apparatus(std::make_shared<sim::Apparatus>(options)),
+      session(std::make_unique<sim::SimProvider>(apparatus), 1.0 / options.timeScale) {
+    if (showMain)
+        session.form().show();
+}
+
 Session::Session(std::unique_ptr<ft::Provider> provider, double sleeperScale, const QString& settingsText)
     : sleeper_(sleeperScale) {
     if (!settingsText.isEmpty()) {

@@ -18,6 +18,11 @@
 #include <mutex>
 #include <thread>
 
+namespace sim {
+class Apparatus;
+struct ApparatusOptions;
+} // namespace sim
+
 namespace formtest {
 
 using namespace std::chrono_literals;
@@ -50,6 +55,17 @@ private:
     QTemporaryDir dir_;
     engine::Sleeper sleeper_;
     std::unique_ptr<project1::Windows> windows_;
+};
+
+// A fixture's base: the windows on the in-process simulated apparatus, its time running
+// `options.timeScale` times faster than real time and the thread's pauses with it; the main window
+// shown unless `showMain` is false.
+class SimulatedWindows {
+public:
+    explicit SimulatedWindows(const sim::ApparatusOptions& options, bool showMain = true);
+
+    std::shared_ptr<sim::Apparatus> apparatus;
+    Session session;
 };
 
 // Fails the test program if it is still alive `limit` after construction (a hang).
