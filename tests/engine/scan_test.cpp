@@ -3,6 +3,7 @@
 #include "tests/support/trsaccess.h"
 
 #include "records/recordfile.h"
+#include "records/roiedit.h"
 
 #include <QFile>
 
@@ -130,6 +131,30 @@ TEST_F(ScanTest, ThreeRegionsAreScannedOneAfterTheOther) {
     for (int angle : {599, 641, 799, 821, 999, 1041})
         EXPECT_FALSE(cellValid(*thread, angle)) << angle;
     EXPECT_TRUE(until([&] { return thread->status().scanRegion == 3; }));
+}
+
+TEST_F(ScanTest, RegionsEditedDuringTheScanChangeTheSegmentsNotReachedYet) {
+    prepare(1, 1);
+    plan.regions = {{600, 640}, {800, 820}};
+    bool edited = false;
+    // On the user-interface side, as the region editor's Apply does: the live record's regions
+    // change while the first segment is measured, and go to the thread.
+    observer = [&](RoutineId, engine::TRS& t) {
+        if (edited || t.scanState.load() != engine::scanScanning || t.liveRecord->ValidCellCount() < 5)
+            return;
+        roi::storeRegions(*t.liveRecord, {{600, 640}, {900, 920}});
+        t.copyRegionsToThread();
+        edited = true;
+    };
+    ASSERT_EQ(scan(), ScanOutcome::Completed);
+    ASSERT_TRUE(edited);
+    EXPECT_TRUE(cellValid(*thread, 640)); // the segment under way ends where it was going
+    for (int angle : {900, 910, 920})
+        EXPECT_TRUE(cellValid(*thread, angle)) << angle;
+    for (int angle : {800, 810, 820})
+        EXPECT_FALSE(cellValid(*thread, angle)) << angle;
+    EXPECT_EQ(validCells(), 41 + 21);
+    EXPECT_EQ(thread->configSnapshot().roiRanges[1], (zavo::RoiRange{900, 920}));
 }
 
 TEST_F(ScanTest, StartAtHalfDegreeStepsIsAlignedToTheGrid) {
