@@ -4,6 +4,7 @@
 #include "engine/trs.h"
 #include "engine/uiexecutor.h"
 #include "records/recordfile.h"
+#include "records/roiedit.h"
 #include "records/textexport.h"
 
 #include <QCoreApplication>
@@ -136,17 +137,16 @@ private:
     qsizetype width_ = 0;
 };
 
-// Sorts the regions and merges those that overlap, as the region editor does.
-std::vector<std::pair<int, int>> sortedRegions(std::vector<std::pair<int, int>> regions) {
-    std::sort(regions.begin(), regions.end());
-    std::vector<std::pair<int, int>> merged;
-    for (const auto& region : regions) {
-        if (!merged.empty() && region.first <= merged.back().second)
-            merged.back().second = std::max(merged.back().second, region.second);
-        else
-            merged.push_back(region);
-    }
-    return merged;
+// The regions sorted, reversed ones swapped and overlapping or touching ones merged, by the
+// region editor's own rule.
+std::vector<std::pair<int, int>> sortedRegions(const std::vector<std::pair<int, int>>& regions) {
+    std::vector<roi::Pair> pairs;
+    for (const auto& [from, to] : regions)
+        pairs.push_back({from, to});
+    std::vector<std::pair<int, int>> sorted;
+    for (const roi::Pair& pair : roi::rearranged(std::move(pairs)))
+        sorted.emplace_back(pair.from, pair.to);
+    return sorted;
 }
 
 // Ends the thread: the shutdown sequence runs at the end of its run.
@@ -413,36 +413,6 @@ bool canWrite(const QString& path, QString* error) {
     file.close();
     file.remove();
     return true;
-}
-
-QString textPlot(const std::vector<std::pair<double, double>>& points, int width, int rows) {
-    if (points.empty() || width < 2 || rows < 1)
-        return {};
-    const double first = points.front().first;
-    const double last = points.back().first;
-    std::vector<double> columns(static_cast<std::size_t>(width), 0.0);
-    for (const auto& [angle, rate] : points) {
-        const double at = last > first ? (angle - first) / (last - first) : 0;
-        auto& column = columns[std::min<std::size_t>(static_cast<std::size_t>(at * (width - 1) + 0.5),
-                                                     static_cast<std::size_t>(width - 1))];
-        column = std::max(column, rate);
-    }
-    const double top = std::max(1.0, *std::max_element(columns.begin(), columns.end()));
-    QString plot;
-    for (int row = rows; row >= 1; --row) {
-        const double level = top * (row - 0.5) / rows;
-        plot += row == rows ? QString::asprintf("%8.0f |", top) : QStringLiteral("         |");
-        for (double value : columns)
-            plot += value >= level ? QLatin1Char('#') : QLatin1Char(' ');
-        plot += QLatin1Char('\n');
-    }
-    plot += QStringLiteral("       0 +") + QString(width, QLatin1Char('-')) + QLatin1Char('\n');
-    const QString left = QString::asprintf("%.1f deg", first);
-    const QString right = QString::asprintf("%.1f deg", last);
-    plot += QStringLiteral("          ") + left +
-            QString(std::max<qsizetype>(1, width - left.size() - right.size()), QLatin1Char(' ')) + right +
-            QLatin1Char('\n');
-    return plot;
 }
 
 } // namespace cli

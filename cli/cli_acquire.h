@@ -71,7 +71,4 @@ bool canWrite(const QString& path, QString* error);
 // Degrees to angle units (0.05 degree), to nearest with ties to even.
 int degreesToUnits(double degrees);
 
-// A small text plot of a spectrum: `rows` lines of `width` columns.
-QString textPlot(const std::vector<std::pair<double, double>>& points, int width, int rows);
-
 } // namespace cli

@@ -7,6 +7,7 @@
 
 #include "cli/cli_acquire.h"
 #include "cli/cli_commands.h"
+#include "cli/textplot.h"
 
 #include "device/d2xxunit.h"
 

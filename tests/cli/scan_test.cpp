@@ -6,6 +6,7 @@
 #include "tests/engine/lockedprovider.h"
 
 #include "cli/cli_acquire.h"
+#include "cli/textplot.h"
 
 #include "device/d2xxunit.h"
 #include "records/recordfile.h"
@@ -149,6 +150,18 @@ TEST_F(CliScan, ScanOfThreeDegreesGivesSixtyOnePointsWithTheKAlphaPeak) {
     // HV off and the session ended with the shutdown sequence.
     EXPECT_TRUE(apparatus->withFirmware(
         [](sim::Firmware& f) { return !f.hvOn() && f.activity() == sim::Firmware::Activity::SessionEnded; }));
+}
+
+TEST_F(CliScan, OverlappingRegionsAreScannedOnceAsOne) {
+    options.plan.regions = {{630, 660}, {600, 640}}; // 31.50 .. 33.00 and 30.00 .. 32.00 degrees
+    const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
+    ASSERT_EQ(result.exitCode, cli::kExitOk) << s.errText.toStdString();
+    EXPECT_EQ(result.validCells, 61); // 30.00 .. 33.00, every step once
+    const records::LoadResult loaded = records::loadRecordFile(options.outPath);
+    ASSERT_TRUE(loaded.record);
+    ASSERT_EQ(loaded.record->regionCount, 1);
+    EXPECT_EQ(loaded.record->regions[0].from, 600);
+    EXPECT_EQ(loaded.record->regions[0].to, 660);
 }
 
 TEST_F(CliScan, RegionsOutsideTheArmRangeAreRefused) {
