@@ -7,8 +7,8 @@
 //   ended=yes complete=no points=60 close_ms=512 status="Scan incomplete: stopped at 32.95 deg"
 //
 // ended: the scan came back to rest within the limit; complete: the window's status reports the
-// scan as whole ("Idle ...", not "Scan incomplete: ..." nor a link problem); points: the measured points of the live
-// record; close_ms: closing the main window to the end of the acquisition thread.
+// scan as whole ("Idle ...", not "Scan incomplete: ..." nor a link problem); points: the measured points of
+// the live record; close_ms: closing the main window to the end of the acquisition thread.
 //
 //   zavo-soak-windows --port PATH [--roi FROM:TO] [--time SECONDS] [--limit SECONDS]
 #include "app/devicesetup.h"
@@ -193,7 +193,7 @@ int main(int argc, char** argv) {
     const auto closeMs = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - closing);
 
     out << "ended=" << (ended ? "yes" : "no")
-        << " complete=" << (status.startsWith(QLatin1String("Idle")) ? "yes" : "no")
-        << " points=" << points << " close_ms=" << closeMs.count() << " status=\"" << status << "\"\n";
+        << " complete=" << (status.startsWith(QLatin1String("Idle")) ? "yes" : "no") << " points=" << points
+        << " close_ms=" << closeMs.count() << " status=\"" << status << "\"\n";
     return 0;
 }
