@@ -77,10 +77,7 @@ int runPrint(const QStringList& args, Io& io) {
         return kExitFailure;
     }
     // Showing a record selects its current region and, in automatic range, that region's full scale.
-    record->SelectRegion(record->currentRegion);
-    if (record->rangeMode == 0) {
-        record->SetRangeMode(0);
-    }
+    record->ShowRegion(record->currentRegion);
     printing::PrintView view = printing::unzoomedView();
     view.pointMode = options.pointMode;
     printing::PageText text;

@@ -1,6 +1,7 @@
 #include "mainwindow/tform11.h"
 
 #include "records/trecdata.h"
+#include "widgets/controls.h"
 #include "widgets/glyphs.h"
 #include "widgets/messages.h"
 
@@ -58,14 +59,10 @@ TForm11::TForm11(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFi
     const int frame = 2 * ranges->frameWidth();
     ranges->setGeometry(22, 16, 32 + 64 + 64 + frame + 1, (roi::kRows + 1) * kRowHeight + frame + 1);
 
-    BitBtn2 = new QPushButton(ui::glyph(ui::Glyph::ok), QStringLiteral("Apply"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setDefault(true);
-    BitBtn2->setGeometry(22, 160, 80, 29);
-    BitBtn3 = new QPushButton(ui::glyph(ui::Glyph::close), QStringLiteral("Cancel"), this);
-    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
-    BitBtn3->setAutoDefault(false);
-    BitBtn3->setGeometry(111, 160, 80, 29);
+    BitBtn2 = ui::makeButton(this, "BitBtn2", ui::glyph(ui::Glyph::ok), QStringLiteral("Apply"),
+                             {22, 160, 80, 29}, true);
+    BitBtn3 = ui::makeButton(this, "BitBtn3", ui::glyph(ui::Glyph::close), QStringLiteral("Cancel"),
+                             {111, 160, 80, 29});
     connect(BitBtn2, &QPushButton::clicked, this, &TForm11::BitBtn2Click);
     connect(BitBtn3, &QPushButton::clicked, this, &QDialog::reject);
 }

@@ -147,9 +147,7 @@ int TForm1::selectedRegionButton() const {
 void TForm1::d1Click() {
     trecdata* record = displayedRecord_;
     if (record) {
-        record->SelectRegion(selectedRegionButton() - 1);
-        if (record->rangeMode == 0)
-            record->SetRangeMode(0);
+        record->ShowRegion(selectedRegionButton() - 1);
         plot->showUnzoomed();
     }
     // The selected region's row is drawn bold.

@@ -1,5 +1,6 @@
 #include "mainwindow/tform6.h"
 
+#include "widgets/controls.h"
 #include "widgets/glyphs.h"
 
 #include <QCheckBox>
@@ -41,14 +42,10 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixe
     CheckBox1->setGeometry(170, 62, 116, 20);
     CheckBox1->setChecked(true);
 
-    BitBtn2 = new QPushButton(ui::glyph(ui::Glyph::print), QStringLiteral("Print"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
-    BitBtn2->setDefault(true);
-    BitBtn2->setGeometry(294, 62, 84, 28);
-    BitBtn3 = new QPushButton(ui::glyph(ui::Glyph::close), QStringLiteral("Cancel"), this);
-    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
-    BitBtn3->setAutoDefault(false);
-    BitBtn3->setGeometry(294, 98, 84, 28);
+    BitBtn2 = ui::makeButton(this, "BitBtn2", ui::glyph(ui::Glyph::print), QStringLiteral("Print"),
+                             {294, 62, 84, 28}, true);
+    BitBtn3 = ui::makeButton(this, "BitBtn3", ui::glyph(ui::Glyph::close), QStringLiteral("Cancel"),
+                             {294, 98, 84, 28});
 
     runPrinterSetup = [this](QPrinter& printer) {
         QPageSetupDialog dialog(&printer, this);

@@ -190,6 +190,13 @@ void trecdata::SelectRegion(std::int32_t index) {
     currentRegion = std::max(index < count ? index : count - 1, -1);
 }
 
+void trecdata::ShowRegion(std::int32_t index) {
+    SelectRegion(index);
+    if (rangeMode == 0) {
+        SetRangeMode(0);
+    }
+}
+
 bool trecdata::GetRegion(std::int32_t index, std::int32_t& from, std::int32_t& to) const {
     if (index < -1 || index >= std::min<std::int32_t>(regionCount, kMaxRegions)) {
         return false;

@@ -165,6 +165,8 @@ public:
     void AddRegion(std::int16_t from, std::int16_t to); // ignored when 5 are held
     void DeleteCurrentRegion();
     void SelectRegion(std::int32_t index);
+    // Selects the region to show (-1: "All"); in automatic range the full scale follows it.
+    void ShowRegion(std::int32_t index);
     // -1 gives (FirstAngle(), LastAngle()); false (outputs untouched) for index >= regionCount or < -1.
     bool GetRegion(std::int32_t index, std::int32_t& from, std::int32_t& to) const;
     // "%0.2f deg to %0.2f deg" of the region in degrees; empty text and false when GetRegion fails.

@@ -42,11 +42,8 @@ std::pair<int, int> scanRangeHundredths() {
 
 QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, const QString& hint,
                         const QRect& place) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
+    QPushButton* button = ui::makeButton(parent, name, QIcon(), caption, place);
     button->setToolTip(hint);
-    button->setGeometry(place);
-    button->setAutoDefault(false);
     return button;
 }
 

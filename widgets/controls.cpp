@@ -24,6 +24,18 @@ QLabel* makeReadout(QWidget* parent, const QString& text, Qt::Alignment alignmen
     return label;
 }
 
+QPushButton* makeButton(QWidget* parent, const char* name, const QIcon& icon, const QString& caption,
+                        const QRect& place, bool isDefault) {
+    auto* button = new QPushButton(icon, caption, parent);
+    button->setObjectName(QLatin1String(name));
+    if (isDefault)
+        button->setDefault(true);
+    else
+        button->setAutoDefault(false);
+    button->setGeometry(place);
+    return button;
+}
+
 QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, bool bold) {
     auto* label = new QLabel(text, parent);
     setBold(label, bold);

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QToolButton>
 
 // A tool button that may stay pressed ("down"). When `allowAllUp` is off, a click on the button
@@ -34,6 +35,9 @@ QLabel* makeReadout(QWidget* parent, const QString& text = {}, Qt::Alignment ali
 // A plain label at (x, y), sized to its text.
 QLabel* makeLabel(QWidget* parent, const QString& text, int x, int y, bool bold = false);
 void setBold(QWidget* widget, bool bold);
+// A named push button at `place`. The default button answers Enter; the others never take it.
+QPushButton* makeButton(QWidget* parent, const char* name, const QIcon& icon, const QString& caption,
+                        const QRect& place, bool isDefault = false);
 // Ends a modal window's run with `result` when it is open; nothing when it is hidden.
 void endModal(QDialog* window, int result);
 // Centres `window` over `owner`'s frame (halves rounded toward zero); nothing without an owner.
