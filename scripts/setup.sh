@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-charts-dev libqt6opengl6-dev
   libgl-dev
   libxlsxwriter-dev libzip-dev zipcmp zipmerge ziptool
+  libxrl-dev libgsl-dev
+  ccache
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang-format clang libclang-rt-14-dev
   help2man librsvg2-bin desktop-file-utils appstream
