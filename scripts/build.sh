@@ -24,5 +24,14 @@ case "${1:-}" in
   ;;
 esac
 
+# ccache, where installed, keeps the objects of earlier builds: a second tree or a clean clone of the
+# same sources (CI) compiles only what changed. Paths below the checkout's parent folder are taken as
+# relative, so clones in other places share the cache.
+if command -v ccache >/dev/null; then
+  opts+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(cd .. && pwd)}" CCACHE_NOHASHDIR=1
+  export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-time_macros,include_file_mtime,include_file_ctime}"
+fi
+
 cmake -S . -B "$dir" -DCMAKE_INSTALL_PREFIX=/usr "${opts[@]}" "$@" >/dev/null
 cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
