@@ -91,7 +91,7 @@ void TForm11::setRows(const roi::GridTexts& texts) {
 
 void TForm11::loadRegions(std::shared_ptr<trecdata> record) {
     record_ = std::move(record);
-    setRows(record ? roi::gridTexts(*record) : roi::GridTexts{});
+    setRows(record_ ? roi::gridTexts(*record_) : roi::GridTexts{});
     ranges->setCurrentCell(1, roi::kStartColumn);
 }
 

@@ -89,15 +89,16 @@ TForm13::TForm13(QWidget* parent)
 
 void TForm13::fitToScreen(const QRect& area) {
     // The frame is unknown until the window is shown: room kept for a title bar and borders.
-    const int frame = frameGeometry() != geometry() ? frameGeometry().height() - height() : 40;
-    const QSize room(area.width(), area.height() - frame);
-    resize(kDesignSize.boundedTo(room).expandedTo(kSmallestSize));
-    const QRect placed = frameGeometry();
+    const bool frameKnown = frameGeometry() != geometry();
+    const int frame = frameKnown ? frameGeometry().height() - height() : 40;
+    resize(kDesignSize.boundedTo(QSize(area.width(), area.height() - frame)).expandedTo(kSmallestSize));
+    const QPoint at = frameGeometry().topLeft();
     const int left =
-        std::clamp(placed.left(), area.left(), std::max(area.left(), area.right() - placed.width()));
+        std::clamp(at.x(), area.left(), std::max(area.left(), area.left() + area.width() - width()));
     const int top =
-        std::clamp(placed.top(), area.top(), std::max(area.top(), area.bottom() - placed.height() - frame));
+        std::clamp(at.y(), area.top(), std::max(area.top(), area.top() + area.height() - height() - frame));
     move(left, top);
+    layOut();
 }
 
 void TForm13::showEvent(QShowEvent* event) {
