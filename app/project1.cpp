@@ -1,9 +1,9 @@
 #include "app/project1.h"
 
-#include "app/devicesetup.h"
 #include "app/tform14.h"
 #include "app/tform15.h"
 #include "app/tform5.h"
+#include "connection/devicesetup.h"
 #include "mainwindow/formupdates.h"
 #include "mainwindow/tform11.h"
 #include "mainwindow/tform6.h"

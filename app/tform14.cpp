@@ -2,6 +2,8 @@
 
 #include "widgets/controls.h"
 
+#include <algorithm>
+
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -57,7 +59,8 @@ void TForm14::Button1Click() {
 
 int TForm14::waitOver(const QWidget* owner, int ticks) {
     placeOver(owner);
-    ProgressBar1->setMaximum(ticks);
+    // A maximum of 0 would turn the bar into Qt's busy animation.
+    ProgressBar1->setMaximum(std::max(ticks, 1));
     ProgressBar1->setValue(0);
     return exec();
 }

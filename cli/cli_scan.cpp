@@ -5,7 +5,7 @@
 #include "cli/cli_acquire.h"
 #include "cli/cli_commands.h"
 
-#include "app/devicesetup.h"
+#include "connection/devicesetup.h"
 
 namespace cli {
 namespace {

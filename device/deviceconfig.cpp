@@ -103,6 +103,17 @@ void DeviceConfig::applyInvalidBlockDefaults() {
     armMax = 2400;
 }
 
+void DeviceConfig::keepWithinLists() {
+    const auto within = [](std::uint8_t& selection, int count) {
+        if (selection >= count)
+            selection = 0;
+    };
+    within(radiatorSelection, kRadiatorCount);
+    within(filterSelection, kFilterCount);
+    within(detectorPosition, kDetectorPositionCount);
+    scalarCountTime = std::clamp(scalarCountTime, kMinScalarCountTime, kMaxScalarCountTime);
+}
+
 void DeviceConfig::applyResetDefaults() {
     offset = 0;
     countingTime = 20;

@@ -68,6 +68,18 @@ struct DeviceConfig {
     // Positions, arm range, region entries and reserved bytes keep what they held.
     void applyResetDefaults();
 
+    // The declarations the scalar-mode lists offer: radiators and filters 0..8, detector positions
+    // 0..17; the scalar counting time 0.1..300 s (10..30000 hundredths).
+    static constexpr int kRadiatorCount = 9;
+    static constexpr int kFilterCount = 9;
+    static constexpr int kDetectorPositionCount = 18;
+    static constexpr std::int32_t kMinScalarCountTime = 10;
+    static constexpr std::int32_t kMaxScalarCountTime = 30000;
+    // A block taken over from the apparatus may hold any byte: a selection outside its list becomes
+    // the first item (the reset's value) and the scalar counting time is kept within what the
+    // window offers, so the windows always show a selection and a counting time they can step.
+    void keepWithinLists();
+
     // offset when offsetEnabled is set, else 0.
     int effectiveOffset() const { return offsetEnabled ? offset : 0; }
 };

@@ -121,6 +121,7 @@ void TRS::receiveConfig(const zavo::DeviceConfig& block) {
     // so it is kept within what the windows offer.
     config.countingTime =
         static_cast<std::uint16_t>(std::clamp<int>(config.countingTime, 0, kMaxCountingTime));
+    config.keepWithinLists();
     scanStart.store(config.armMin);
     scanEnd.store(config.armMax);
     // A live record that holds unsaved measurements (a scan cut short by a lost link) is kept:

@@ -231,7 +231,9 @@ public:
     std::uint8_t lastCode = 47;
 
     // ---- Scan state ----
-    std::unique_ptr<trecdata> liveRecord;
+    // Shared: a window that holds the live record across an event loop of its own (a modal dialog)
+    // keeps it alive when the thread replaces it meanwhile (a reconnection, a new scan).
+    std::shared_ptr<trecdata> liveRecord;
     std::atomic<int> scanState{scanIdle};
     std::atomic<int> scanEnding{scanEndingNone};
     QString scanEndingText; // why the last scan is incomplete; read inside routines or via status()

@@ -69,4 +69,9 @@ BarLefts bottomBarLefts(int panelWidth, const BarWidths& w, int rightMargin) {
     return lefts;
 }
 
+int bottomBarMinWidth(const BarWidths& w, int rightMargin) {
+    return w.smLeft + w.sm + w.save + w.load + w.close + 2 * w.print + w.setup + w.exit + rightMargin + 24 +
+           2 * kMinBarGap;
+}
+
 } // namespace console

@@ -63,5 +63,9 @@ struct BarLefts {
     int exit = 0;
 };
 BarLefts bottomBarLefts(int panelWidth, const BarWidths& widths, int rightMargin);
+// The gap a never falls below: a narrower bar would lay "Save" over "SM" and "Exit" over "Setup".
+inline constexpr int kMinBarGap = 8;
+// The narrowest bar whose buttons keep that gap; the window is not allowed narrower.
+int bottomBarMinWidth(const BarWidths& widths, int rightMargin);
 
 } // namespace console

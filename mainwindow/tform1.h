@@ -150,6 +150,11 @@ public:
     // Adds a record loaded from a file as a new entry of `lista` (the window owns it from now on).
     int addLoadedRecord(std::unique_ptr<trecdata> record, const QString& label);
     trecdata* entryRecord(int entry) const;
+    // A share in a record of the list (the live one or a loaded one), for code that keeps it across
+    // an event loop of its own: the thread may replace the live record while a dialog is open, and
+    // the record the dialog works on must outlive that. A record the window does not own is
+    // returned without a share.
+    std::shared_ptr<trecdata> holdRecord(trecdata* record) const;
     // The detector voltage shown in `HVctrl`, in volts.
     std::optional<int> shownDetectorVolts() const;
     // A lowered HV limit cut the detector voltage: the HV read-outs show it (this window's only
@@ -161,6 +166,11 @@ public:
     void applyHints(bool shown);
     // Fits the window to a screen area (taller or wider windows shrink and are centred).
     void fitToScreen(const QRect& screen);
+    // Fits the window to the available area of its screen at start-up, with room for a title bar
+    // the window does not have yet.
+    void fitToOwnScreen();
+    // The smallest size at which every control is visible and none overlaps another.
+    QSize smallestSize() const;
     // Left Ctrl+M: opens the Move arm dialog with the arm's angle when the thread is idle and the
     // dialog is not open yet. True when it opened.
     bool openMoveArm();
@@ -241,6 +251,7 @@ private:
     void FormDestroy();
 
     void colourOffsetLabel();
+    console::BarWidths barWidths() const;
     void repaintPlot();
     // The arm as the arm buttons see it (angle units), when the thread exists.
     std::optional<console::Arm> armState() const;
@@ -255,11 +266,11 @@ private:
     void exportWorkbook(const trecdata& record, const QString& path);
     FileDialogs& fileDialogs();
     // Removes entry `entry` (1..) from `lista` and hands its record over.
-    std::unique_ptr<trecdata> takeLoadedRecord(int entry);
+    std::shared_ptr<trecdata> takeLoadedRecord(int entry);
 
     QString settingsPath_;
     trecdata* displayedRecord_ = nullptr;
-    std::vector<std::unique_ptr<trecdata>> loadedRecords_; // entries 1.. of `lista`
+    std::vector<std::shared_ptr<trecdata>> loadedRecords_; // entries 1.. of `lista`
     PeerWindows peers_;
     engine::QtUiExecutor* executor_ = nullptr;
     FormUpdates* updates_ = nullptr;

@@ -89,10 +89,15 @@ void TForm11::setRows(const roi::GridTexts& texts) {
     }
 }
 
-void TForm11::loadRegions(trecdata* record) {
-    record_ = record;
-    setRows(record ? roi::gridTexts(*record) : roi::GridTexts{});
+void TForm11::loadRegions(std::shared_ptr<trecdata> record) {
+    record_ = std::move(record);
+    setRows(record_ ? roi::gridTexts(*record_) : roi::GridTexts{});
     ranges->setCurrentCell(1, roi::kStartColumn);
+}
+
+void TForm11::done(int result) {
+    QDialog::done(result);
+    record_.reset();
 }
 
 int TForm11::validateCell(int column, int row) const {

@@ -6,6 +6,8 @@
 
 #include <QDialog>
 
+#include <memory>
+
 class QPushButton;
 class QTableWidget;
 class trecdata;
@@ -19,9 +21,11 @@ public:
     QPushButton* BitBtn2; // "Apply", the default button
     QPushButton* BitBtn3; // "Cancel"
 
-    // Remembers the record and shows its regions, "%.2f" degrees; rows past its regions empty.
-    void loadRegions(trecdata* record);
-    trecdata* editedRecord() const { return record_; }
+    // Holds the record and shows its regions, "%.2f" degrees; rows past its regions empty. The
+    // record is held until the dialog closes, so the thread replacing it meanwhile frees nothing
+    // the dialog still reads or writes.
+    void loadRegions(std::shared_ptr<trecdata> record);
+    trecdata* editedRecord() const { return record_.get(); }
     // The code of a cell (column 1 or 2, row 1..5): 0 for a value within the record, -1 empty,
     // -2 not a number, -3 below and -4 above the record's angle range.
     int validateCell(int column, int row) const;
@@ -30,10 +34,11 @@ public:
     void BitBtn2Click();
 
     roi::GridTexts rows() const;
+    void done(int result) override;
     void setRows(const roi::GridTexts& rows);
 
 private:
     QString cellText(int row, int column) const;
 
-    trecdata* record_ = nullptr;
+    std::shared_ptr<trecdata> record_;
 };

@@ -4,6 +4,7 @@
 #include "mainwindow/tform1.h"
 
 #include "mainwindow/filedialogs.h"
+#include "scalar/tform13.h"
 #include "widgets/messages.h"
 #include "widgets/progresswindow.h"
 
@@ -75,7 +76,9 @@ SaveOutcome TForm1::saveRecordAs(trecdata& record, bool recordOnly) {
 }
 
 bool TForm1::saveRecord(trecdata* record, bool recordOnly) {
-    return !record || saveRecordAs(*record, recordOnly) != SaveOutcome::Failed;
+    // The save dialog runs an event loop, in which the thread may replace the live record.
+    const std::shared_ptr<trecdata> held = holdRecord(record);
+    return !held || saveRecordAs(*held, recordOnly) != SaveOutcome::Failed;
 }
 
 void TForm1::exportWorkbook(const trecdata& record, const QString& path) {
@@ -95,10 +98,10 @@ void TForm1::exportWorkbook(const trecdata& record, const QString& path) {
 }
 
 void TForm1::BitBtn4Click() {
-    trecdata* record = displayedRecord_;
+    const std::shared_ptr<trecdata> record = holdRecord(displayedRecord_);
     if (!record)
         return;
-    if (!saveRecord(record, false)) {
+    if (!saveRecord(record.get(), false)) {
         ui::showError(this, QLatin1String(records::kScanSaveFailed));
         return;
     }
@@ -132,7 +135,7 @@ void TForm1::BitBtn2Click() {
     if (record->modified.load() && !ui::askProceed(this, QLatin1String(records::kCommentModified)))
         return;
     // Kept alive until the list shows another entry: showRecord stores the view into it first.
-    const std::unique_ptr<trecdata> detached = takeLoadedRecord(entry);
+    const std::shared_ptr<trecdata> detached = takeLoadedRecord(entry);
     if (entry > lista->count() - 1)
         entry = lista->count() - 1;
     lista->setCurrentIndex(entry);
@@ -163,8 +166,27 @@ bool TForm1::FormCloseQuery() {
             return records::Answer::Cancel;
         }
     };
-    prompts.save = [this](trecdata& record) { return saveRecordAs(record, true); };
+    prompts.save = [this](trecdata& record) {
+        const std::shared_ptr<trecdata> held = holdRecord(&record);
+        return saveRecordAs(*held, true);
+    };
     prompts.reportSaveFailure = [this] { ui::showError(this, QLatin1String(records::kScanSaveFailed)); };
-    return records::confirmClose(
-        lista->count(), [this](int entry) { return entryRecord(entry); }, prompts);
+    if (!records::confirmClose(
+            lista->count(), [this](int entry) { return entryRecord(entry); }, prompts))
+        return false;
+    // The scalar-mode readings are asked about as a record is: Yes runs their save flow and asks
+    // again when it was cancelled or failed, No discards them, Cancel keeps the program.
+    TForm13* scalar = peers_.scalar;
+    while (scalar && scalar->hasUnsavedReadings()) {
+        switch (prompts.ask(QLatin1String(records::kScalarReadingsUnsaved))) {
+        case records::Answer::Cancel:
+            return false;
+        case records::Answer::No:
+            return true;
+        case records::Answer::Yes:
+            scalar->saveReadings();
+            break;
+        }
+    }
+    return true;
 }

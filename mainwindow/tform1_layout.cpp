@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QToolButton>
 
@@ -18,7 +19,11 @@ namespace {
 
 constexpr int kBelowPlot = 121; // Panel3 height - Panel1 height
 constexpr int kUpperMinWidth = 800;
-constexpr int kUpperMinHeight = 570;
+// Small enough for a 1366 x 768 screen at 150 % and a 1920 x 1080 one at 200 % (485 and 520 logical
+// pixels above the task bar, less the title bar); the plot is then lower, every control stays.
+constexpr int kUpperMinHeight = 400;
+// Before the window is shown its frame is unknown: room kept for a title bar and borders.
+constexpr int kFrameAllowance = 40;
 
 } // namespace
 
@@ -28,7 +33,7 @@ void TForm1::resizeEvent(QResizeEvent* event) {
     Panel2->setGeometry(0, height() - kBottomBarHeight, width(), kBottomBarHeight);
 }
 
-void TForm1::Panel2Resize() {
+console::BarWidths TForm1::barWidths() const {
     console::BarWidths widths;
     widths.smLeft = smode->x();
     widths.sm = smode->width();
@@ -38,7 +43,11 @@ void TForm1::Panel2Resize() {
     widths.print = SpeedButton2->width();
     widths.setup = setup->width();
     widths.exit = BitBtn7->width();
-    const console::BarLefts lefts = console::bottomBarLefts(Panel2->width(), widths, kMargin);
+    return widths;
+}
+
+void TForm1::Panel2Resize() {
+    const console::BarLefts lefts = console::bottomBarLefts(Panel2->width(), barWidths(), kMargin);
     BitBtn4->move(lefts.save, BitBtn4->y());
     BitBtn5->move(lefts.load, BitBtn5->y());
     BitBtn2->move(lefts.close, BitBtn2->y());
@@ -89,16 +98,30 @@ void TForm1::Panel3Resize() {
     rngbutton->move(rngbutton->x(), gridTop + (aranges->height() - rngbutton->height()) / 2);
 }
 
+QSize TForm1::smallestSize() const {
+    return {std::max(kUpperMinWidth, console::bottomBarMinWidth(barWidths(), kMargin)),
+            kUpperMinHeight + kBottomBarHeight};
+}
+
 void TForm1::fitToScreen(const QRect& screen) {
     // The fitted window must be allowed to be that small.
-    setMinimumSize(std::min(kUpperMinWidth, screen.width()),
-                   std::min(kUpperMinHeight + kBottomBarHeight, screen.height()));
+    const QSize smallest = smallestSize();
+    setMinimumSize(std::min(smallest.width(), screen.width()), std::min(smallest.height(), screen.height()));
     const QRect frame = frameGeometry();
     const QRect fitted = console::fitToScreen(frame, screen);
     if (fitted == frame)
         return;
     resize(fitted.width() - (frame.width() - width()), fitted.height() - (frame.height() - height()));
     move(fitted.topLeft());
+}
+
+void TForm1::fitToOwnScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const bool frameKnown = frameGeometry() != geometry();
+    fitToScreen(frameKnown ? area : area.adjusted(0, 0, 0, -kFrameAllowance));
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {

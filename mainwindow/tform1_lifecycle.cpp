@@ -76,8 +76,7 @@ void TForm1::FormCreate(const Form1Options& options) {
         button->setEnabled(false); // no regions shown yet
     colourOffsetLabel();
 
-    if (const QScreen* screen = this->screen())
-        fitToScreen(screen->availableGeometry());
+    fitToOwnScreen();
 
     range->setCurrentIndex(0);
 

@@ -11,6 +11,7 @@
 #include "widgets/hints.h"
 
 #include "engine/trs.h"
+#include "records/roiedit.h"
 #include "records/trecdata.h"
 
 #include <QComboBox>
@@ -37,17 +38,29 @@ trecdata* TForm1::entryRecord(int entry) const {
     return loadedRecords_[static_cast<std::size_t>(entry - 1)].get();
 }
 
+std::shared_ptr<trecdata> TForm1::holdRecord(trecdata* record) const {
+    if (!record)
+        return nullptr;
+    if (thread_ && thread_->liveRecord.get() == record)
+        return thread_->liveRecord;
+    for (const std::shared_ptr<trecdata>& loaded : loadedRecords_) {
+        if (loaded.get() == record)
+            return loaded;
+    }
+    return std::shared_ptr<trecdata>(std::shared_ptr<trecdata>(), record);
+}
+
 int TForm1::addLoadedRecord(std::unique_ptr<trecdata> record, const QString& label) {
     loadedRecords_.push_back(std::move(record));
     lista->addItem(label);
     return lista->count() - 1;
 }
 
-std::unique_ptr<trecdata> TForm1::takeLoadedRecord(int entry) {
+std::shared_ptr<trecdata> TForm1::takeLoadedRecord(int entry) {
     if (entry < 1 || entry > static_cast<int>(loadedRecords_.size()))
         return nullptr;
     const auto at = loadedRecords_.begin() + (entry - 1);
-    std::unique_ptr<trecdata> record = std::move(*at);
+    std::shared_ptr<trecdata> record = std::move(*at);
     loadedRecords_.erase(at);
     lista->removeItem(entry);
     return record;
@@ -120,12 +133,13 @@ void TForm1::showRecord(trecdata* record) {
 }
 
 void TForm1::fillRegionGrid(const trecdata& record) {
+    // The same texts as the region editor's, so both follow the system's decimal notation.
+    const roi::GridTexts rows = roi::gridTexts(record);
     for (int i = 1; i <= trecdata::kMaxRegions; ++i) {
-        const bool exists = i <= record.regionCount;
-        const trecdata::Region& region = record.regions[static_cast<std::size_t>(i - 1)];
-        setRegionCell(aranges, i, 0, exists ? QString::asprintf("%.2f", region.from / 20.0) : QString());
-        setRegionCell(aranges, i, 1, exists ? QString::asprintf("%.2f", region.to / 20.0) : QString());
-        d[static_cast<std::size_t>(i - 1)]->setEnabled(exists);
+        const roi::RowTexts& row = rows[static_cast<std::size_t>(i - 1)];
+        setRegionCell(aranges, i, 0, row.start);
+        setRegionCell(aranges, i, 1, row.end);
+        d[static_cast<std::size_t>(i - 1)]->setEnabled(i <= record.regionCount);
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPageSetupDialog>
@@ -109,9 +110,13 @@ void TForm6::BitBtn1Click() {
 
 void TForm6::BitBtn2Click() {
     if (pdfChosen()) {
-        const QString file = askPdfFileName();
+        QString file = askPdfFileName();
         if (file.isEmpty()) {
             return;
+        }
+        // A name typed without the type's extension gets it, as the save dialogs give theirs.
+        if (QFileInfo(file).suffix().compare(QLatin1String("pdf"), Qt::CaseInsensitive) != 0) {
+            file += QStringLiteral(".pdf");
         }
         printer_.setOutputFileName(file);
     }

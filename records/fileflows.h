@@ -17,6 +17,8 @@ inline constexpr const char* kScanSaveFailed = "Scan save failed.";
 inline constexpr const char* kWorkbookSaveFailed = "Error while saveing data.";
 inline constexpr const char* kScanWillBeLost = "Current scan will be lost. Proceed without saving?";
 inline constexpr const char* kCommentModified = "Comment is modified. Proceed without saving?";
+// The close query's question about scalar-mode readings that were never saved.
+inline constexpr const char* kScalarReadingsUnsaved = "Scalar mode readings are not saved. Save changes?";
 inline constexpr const char* kExportProgressCaption = "Exporting data to Excel";
 
 // One type of a file dialog: what the user reads and the pattern it stands for.

@@ -1,5 +1,6 @@
 #include "records/roiedit.h"
 
+#include "records/decimaltext.h"
 #include "records/trecdata.h"
 
 #include <QRegularExpression>
@@ -30,8 +31,8 @@ bool offTheGrid(double degrees) {
     return std::fabs(units - std::nearbyint(units)) > kGridTolerance;
 }
 
-QString degreesText(int units) {
-    return QString::asprintf("%.2f", units / 20.0);
+QString degreesText(int units, const QLocale& locale) {
+    return records::decimalText(units / 20.0, 2, locale);
 }
 
 std::optional<CellError> firstBadValue(const std::array<std::array<CellValue, 2>, kRows>& cells) {
@@ -142,21 +143,21 @@ std::vector<Pair> rearranged(std::vector<Pair> pairs) {
     return pairs;
 }
 
-GridTexts gridTexts(const std::vector<Pair>& pairs) {
+GridTexts gridTexts(const std::vector<Pair>& pairs, const QLocale& locale) {
     GridTexts rows{};
     for (std::size_t i = 0; i < pairs.size() && i < rows.size(); ++i) {
-        rows[i] = {degreesText(pairs[i].from), degreesText(pairs[i].to)};
+        rows[i] = {degreesText(pairs[i].from, locale), degreesText(pairs[i].to, locale)};
     }
     return rows;
 }
 
-GridTexts gridTexts(const trecdata& record) {
+GridTexts gridTexts(const trecdata& record, const QLocale& locale) {
     std::vector<Pair> pairs;
     for (int i = 0; i < std::min<int>(record.regionCount, trecdata::kMaxRegions); ++i) {
         const trecdata::Region& region = record.regions[static_cast<std::size_t>(i)];
         pairs.push_back({region.from, region.to});
     }
-    return gridTexts(pairs);
+    return gridTexts(pairs, locale);
 }
 
 void storeRegions(trecdata& record, const std::vector<Pair>& pairs) {
@@ -188,7 +189,7 @@ ApplyResult apply(const GridTexts& rows, trecdata& record, const QLocale& locale
         if (disorder) {
             read.pairs = rearranged(std::move(read.pairs));
         }
-        result.rewritten = gridTexts(read.pairs);
+        result.rewritten = gridTexts(read.pairs, locale);
     }
     storeRegions(record, read.pairs);
     result.outcome = ApplyResult::Stored;

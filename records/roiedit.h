@@ -77,10 +77,11 @@ bool inDisorder(const std::vector<Pair>& pairs);
 // Each pair's bounds in order, the pairs sorted by start (stable), then overlapping or touching
 // neighbours merged. Pairs one angle unit apart stay as they are.
 std::vector<Pair> rearranged(std::vector<Pair> pairs);
-// The grid rows of a list: "%.2f" degrees, rows beyond the list empty.
-GridTexts gridTexts(const std::vector<Pair>& pairs);
+// The grid rows of a list: degrees with two decimals in the locale's notation, rows beyond the list
+// empty.
+GridTexts gridTexts(const std::vector<Pair>& pairs, const QLocale& locale = QLocale());
 // The record's regions as grid rows.
-GridTexts gridTexts(const trecdata& record);
+GridTexts gridTexts(const trecdata& record, const QLocale& locale = QLocale());
 
 // Replaces the record's regions with the list (at most five) and selects the first, or "All" when
 // the list is empty.

@@ -23,9 +23,21 @@ void setError(QString* error, const QString& path, const QString& reason) {
     }
 }
 
+// A file the user made read-only is not replaced, whoever runs the program (the permission bits
+// decide, not the caller's rights, which let an administrator write anything), and whatever the
+// writer: record files, text and workbooks alike.
+bool refusedAsReadOnly(const QString& path, QString* error) {
+    if (!QFileInfo::exists(path) || (QFile::permissions(path) & QFileDevice::WriteOwner))
+        return false;
+    setError(error, path, QStringLiteral("the file is read-only"));
+    return true;
+}
+
 } // namespace
 
 bool writeFileSafely(const QString& path, QByteArrayView bytes, QString* error) {
+    if (refusedAsReadOnly(path, error))
+        return false;
     QSaveFile file(path);
     const bool written =
         file.open(QIODevice::WriteOnly) && file.write(bytes.data(), bytes.size()) == bytes.size();
@@ -38,6 +50,8 @@ bool writeFileSafely(const QString& path, QByteArrayView bytes, QString* error) 
 }
 
 bool writeFileBesideSafely(const QString& path, const FileWriter& write, QString* error) {
+    if (refusedAsReadOnly(path, error))
+        return false;
     const QFileInfo target(path);
     // Creating the file proves the folder exists and takes a name no other writer holds.
     QTemporaryFile temporary(target.absolutePath() + QStringLiteral("/.") + target.fileName() +

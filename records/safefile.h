@@ -8,6 +8,8 @@
 
 namespace records {
 
+// A file without its owner's write permission is never replaced: every writer below refuses it.
+//
 // Writes `bytes` to a temporary file in the target's folder and renames it over `path` only when
 // every byte is on disk. On any failure (folder missing or read-only, disk full, write error) the
 // previous file is left as it was, the temporary file is removed, `*error` explains and the result

@@ -62,12 +62,12 @@ ErrorMessage& errorMessage() {
     return message;
 }
 
-void saveResults(QWidget* parent, const ScalarTable& table, const QString& programFolder,
+bool saveResults(QWidget* parent, const ScalarTable& table, const QString& programFolder,
                  const QLocale& locale) {
     const QString templatePath = findTemplate(programFolder);
     const std::optional<SaveAnswer> answer = saveDialog()(parent, saveFilters(!templatePath.isEmpty()));
     if (!answer || answer->path.isEmpty()) {
-        return;
+        return false;
     }
     const QString path = withTypeExtension(answer->path, answer->type);
     SpreadsheetOutcome outcome;
@@ -83,7 +83,7 @@ void saveResults(QWidget* parent, const ScalarTable& table, const QString& progr
         outcome = exportScalarTemplate(table, templatePath, path, locale);
         break;
     default:
-        return;
+        return false;
     }
     if (outcome.transferFailed) {
         errorMessage()(parent, QLatin1String(kTransferFailed));
@@ -91,6 +91,7 @@ void saveResults(QWidget* parent, const ScalarTable& table, const QString& progr
     if (outcome.saveFailed) {
         errorMessage()(parent, QLatin1String(kSaveFailed));
     }
+    return !outcome.saveFailed;
 }
 
 } // namespace scalar

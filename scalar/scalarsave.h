@@ -37,8 +37,10 @@ ErrorMessage& errorMessage();
 inline constexpr char kTransferFailed[] = "Error while transfering data to Excel.";
 inline constexpr char kSaveFailed[] = "Error while saveing data.";
 
-// Runs the whole flow; `programFolder` is where the template is looked for.
-void saveResults(QWidget* parent, const ScalarTable& table, const QString& programFolder,
+// Runs the whole flow; `programFolder` is where the template is looked for. True when the table was
+// written (a workbook whose transfer failed part-way is still saved); false when cancelled or when
+// the file could not be written (reported).
+bool saveResults(QWidget* parent, const ScalarTable& table, const QString& programFolder,
                  const QLocale& locale = QLocale());
 
 } // namespace scalar

@@ -8,6 +8,8 @@
 #include "widgets/glyphs.h"
 #include "widgets/spinbutton.h"
 
+#include "records/decimaltext.h"
+
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -17,7 +19,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTableWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -73,11 +78,68 @@ TForm13::TForm13(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("Form13"));
     setWindowTitle(QStringLiteral("ZAVO DRIVER SCALAR MODE"));
-    setFixedSize(1010, 600);
     beep = &QApplication::beep;
     createSettingControls();
     createResultControls();
     connectHandlers();
+    // Resizable down to what a 1920 x 1080 screen at 200 % leaves (960 x 540 less a title bar).
+    setMinimumSize(kSmallestSize);
+    resize(kDesignSize);
+}
+
+void TForm13::fitToScreen(const QRect& area) {
+    // The frame is unknown until the window is shown: room kept for a title bar and borders.
+    const bool frameKnown = frameGeometry() != geometry();
+    const int frame = frameKnown ? frameGeometry().height() - height() : 40;
+    resize(kDesignSize.boundedTo(QSize(area.width(), area.height() - frame)).expandedTo(kSmallestSize));
+    const QPoint at = frameGeometry().topLeft();
+    const int left =
+        std::clamp(at.x(), area.left(), std::max(area.left(), area.left() + area.width() - width()));
+    const int top =
+        std::clamp(at.y(), area.top(), std::max(area.top(), area.top() + area.height() - height() - frame));
+    move(left, top);
+    layOut();
+}
+
+void TForm13::showEvent(QShowEvent* event) {
+    if (const QScreen* shownOn = screen())
+        fitToScreen(shownOn->availableGeometry());
+    QDialog::showEvent(event);
+}
+
+void TForm13::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    layOut();
+}
+
+void TForm13::layOut() {
+    // Below its design height the left column is packed closer, two buttons a row.
+    const bool compact = height() < kDesignSize.height();
+    const int spacing = compact ? 23 : 27;
+    mode->setGeometry(12, 80, 200, 28 + spacing * static_cast<int>(modeButtons->buttons().size()));
+    for (QAbstractButton* item : modeButtons->buttons())
+        item->setGeometry(10, 24 + spacing * modeButtons->id(item), 184, 24);
+    const int below = mode->geometry().bottom() + 4;
+    lc->setGeometry(20, below + 4, 190, 24);
+    Button1->setGeometry(12, below + 30, 200, 34);
+    const int rows = below + 72;
+    if (compact) {
+        BitBtn1->setGeometry(12, rows, 98, 29);
+        BitBtn3->setGeometry(114, rows, 98, 29);
+        BitBtn4->setGeometry(12, rows + 35, 98, 29);
+        SpeedButton2->setGeometry(114, rows + 35, 98, 29);
+    } else {
+        BitBtn1->setGeometry(12, rows, 200, 29);
+        BitBtn3->setGeometry(12, rows + 35, 200, 29);
+        BitBtn4->setGeometry(12, rows + 80, 200, 29);
+        SpeedButton2->setGeometry(12, rows + 115, 200, 29);
+    }
+    BitBtn7->setGeometry(12, height() - 41, 200, 29);
+    // The table and the chart share what lies right of the column, in the design's proportion.
+    const int room = width() - 224 - 10 - 8;
+    const int tableWidth = room * 392 / 768;
+    res->setGeometry(224, 80, tableWidth, height() - 92);
+    wykr->setGeometry(224 + tableWidth + 8, 80, room - tableWidth, height() - 92);
 }
 
 void TForm13::createSettingControls() {
@@ -195,7 +257,8 @@ void TForm13::showSelections(int radiator, int filter, int position, double filt
     selectItem(rrs, radiator);
     selectItem(fs, filter);
     selectItem(dp, position);
-    ft->setText(QString::asprintf("%.1f", filterThickness));
+    // Written as the edit reads it back: in the system's decimal notation.
+    ft->setText(records::decimalText(filterThickness, 1));
 }
 
 void TForm13::enableSelections(bool enabled) {

@@ -7,6 +7,7 @@
 #include "scalar/scalarplot.h"
 
 #include <QDialog>
+#include <QSize>
 
 #include <functional>
 
@@ -72,6 +73,11 @@ public:
     int addResultRow(double rate, int tubeCurrent);
     // Data rows (rows whose first cell is not empty).
     int resultCount() const;
+    // Readings taken since the table was last saved are still in it: closing the program asks
+    // about them.
+    bool hasUnsavedReadings() const;
+    // The "Save" flow; true when the table was written.
+    bool saveReadings();
     // The independent variable chosen in `mode`.
     scalar::Variable variable() const;
 
@@ -108,14 +114,28 @@ public:
     void modeClick();
     void lcClick();
 
+    // The window's design size (the whole layout at its roomiest) and the smallest it may be, with
+    // every control visible.
+    static constexpr QSize kDesignSize{1010, 600};
+    static constexpr QSize kSmallestSize{850, 440};
+    // Fits the window into a screen area: as large as its design allows, at least its smallest size,
+    // moved inside the area.
+    void fitToScreen(const QRect& area);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void createSettingControls();
     void createResultControls();
     void connectHandlers();
+    // Places the column of buttons, the table and the chart for the window's size.
+    void layOut();
     // Clears the row series and plots the rows from row 2 on.
     void replot();
     void plotRow(int row);
+
+    bool unsavedReadings_ = false;
 };

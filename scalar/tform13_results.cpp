@@ -8,6 +8,7 @@
 #include "widgets/steprules.h"
 
 #include "engine/trs.h"
+#include "records/decimaltext.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -28,12 +29,11 @@ void TForm13::Button1Click() {
 }
 
 int TForm13::addResultRow(double rate, int tubeCurrent) {
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
     const scalar::ScalarCells cells = {
         QString(),         HVctrl->text(), rrs->currentText(),           fs->currentText(),
-        dp->currentText(), ft->text(),     QString::number(tubeCurrent), locale.toString(rate, 'f', 2)};
+        dp->currentText(), ft->text(),     QString::number(tubeCurrent), records::decimalText(rate, 2)};
     const int row = scalar::appendResult(res, cells);
+    unsavedReadings_ = true;
     plotRow(row);
     res->selectRow(res->rowCount() - 1);
     return row;
@@ -97,8 +97,19 @@ void TForm13::BitBtn3Click() {
     replot();
 }
 
+bool TForm13::hasUnsavedReadings() const {
+    return unsavedReadings_ && resultCount() > 0;
+}
+
+bool TForm13::saveReadings() {
+    const bool saved = scalar::saveResults(this, scalar::resultsSnapshot(res), programFolder);
+    if (saved)
+        unsavedReadings_ = false;
+    return saved;
+}
+
 void TForm13::BitBtn4Click() {
-    scalar::saveResults(this, scalar::resultsSnapshot(res), programFolder);
+    saveReadings();
 }
 
 void TForm13::SpeedButton2Click() {

@@ -103,3 +103,14 @@ TEST(AuxiliaryWindows, TheExportProgressWindowShowsAdvancesAndHides) {
 }
 
 } // namespace
+
+TEST(AuxiliaryWindows, AReadingShorterThanATickStillShowsABarThatFills) {
+    QWidget owner;
+    TForm14 waiting;
+    QTimer::singleShot(0, &waiting, [&] {
+        // Not Qt's busy animation (maximum 0): one tick fills it.
+        EXPECT_EQ(waiting.ProgressBar1->maximum(), 1);
+        waiting.endWait(ui::mrOk);
+    });
+    EXPECT_EQ(waiting.waitOver(&owner, 0), ui::mrOk);
+}

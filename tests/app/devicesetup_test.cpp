@@ -1,5 +1,5 @@
 // Choosing the device from the program's arguments, as the command line does.
-#include "app/devicesetup.h"
+#include "connection/devicesetup.h"
 
 #include "device/d2xxunit.h"
 

@@ -11,8 +11,8 @@
 // the live record; close_ms: closing the main window to the end of the acquisition thread.
 //
 //   zavo-soak-windows --port PATH [--roi FROM:TO] [--time SECONDS] [--limit SECONDS]
-#include "app/devicesetup.h"
 #include "app/project1.h"
+#include "connection/devicesetup.h"
 
 #include "engine/qtuiexecutor.h"
 #include "engine/trs.h"

@@ -155,3 +155,27 @@ TEST(DeviceConfig, EffectiveOffsetFollowsTheSwitch) {
 }
 
 } // namespace
+
+TEST(DeviceConfig, SelectionsOutsideTheirListsAndOddCountingTimesAreKeptWithinWhatTheWindowOffers) {
+    struct Case {
+        int radiator, filter, position, scalarTime;           // as the block holds them
+        int keptRadiator, keptFilter, keptPosition, keptTime; // as the windows get them
+    };
+    const Case cases[] = {
+        {8, 8, 17, 30000, 8, 8, 17, 30000}, // the last items and the longest time stay
+        {9, 9, 18, 4, 0, 0, 0, 10},         // one past each list; 0.04 s
+        {255, 200, 77, 0, 0, 0, 0, 10},     {3, 2, 5, 100000, 3, 2, 5, 30000}, {0, 0, 0, -5, 0, 0, 0, 10},
+    };
+    for (const Case& test : cases) {
+        DeviceConfig c;
+        c.radiatorSelection = static_cast<std::uint8_t>(test.radiator);
+        c.filterSelection = static_cast<std::uint8_t>(test.filter);
+        c.detectorPosition = static_cast<std::uint8_t>(test.position);
+        c.scalarCountTime = test.scalarTime;
+        c.keepWithinLists();
+        EXPECT_EQ(c.radiatorSelection, test.keptRadiator) << test.radiator;
+        EXPECT_EQ(c.filterSelection, test.keptFilter) << test.filter;
+        EXPECT_EQ(c.detectorPosition, test.keptPosition) << test.position;
+        EXPECT_EQ(c.scalarCountTime, test.keptTime) << test.scalarTime;
+    }
+}

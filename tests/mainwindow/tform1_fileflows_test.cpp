@@ -5,6 +5,8 @@
 
 #include "app/tform5.h"
 #include "mainwindow/filedialogs.h"
+#include "scalar/scalarsave.h"
+#include "scalar/tform13.h"
 #include "widgets/messages.h"
 
 #include "records/recordfile.h"
@@ -330,3 +332,56 @@ TEST_F(FileFlows, TheSaveDialogGivesABareNameTheExtensionOfTheChosenType) {
 }
 
 } // namespace
+
+TEST_F(FileFlows, ScalarReadingsNeverSavedAreAskedAboutWhenClosing) {
+    TForm13& scalarWindow = session.windows().scalar();
+    const QString question = QStringLiteral("Warning|Scalar mode readings are not saved. Save changes?");
+    const QString text = path(QStringLiteral("readings.txt"));
+    std::deque<std::optional<scalar::SaveAnswer>> saveAnswers;
+    const scalar::SaveDialog qtDialog = scalar::saveDialog();
+    scalar::saveDialog() = [&](QWidget*, const QStringList&) {
+        std::optional<scalar::SaveAnswer> answer;
+        if (!saveAnswers.empty()) {
+            answer = saveAnswers.front();
+            saveAnswers.pop_front();
+        }
+        return answer;
+    };
+    struct Case {
+        const char* name;
+        int readings;
+        bool savedBefore;               // saved with the window's own "Save" first
+        std::deque<ui::Reply> answers;  // to the close query
+        std::deque<bool> dialogAnswers; // the scalar save dialog: true writes the text file
+        bool closes;
+        int questions;
+    };
+    const Case cases[] = {
+        {"no readings", 0, false, {}, {}, true, 0},
+        {"No discards them", 14, false, {ui::Reply::No}, {}, true, 1},
+        {"Cancel keeps the program", 14, false, {ui::Reply::Cancel}, {}, false, 1},
+        {"Yes saves them", 14, false, {ui::Reply::Yes}, {true}, true, 1},
+        {"a cancelled save asks again", 3, false, {ui::Reply::Yes, ui::Reply::No}, {false}, true, 2},
+        {"saved readings are not asked about", 2, true, {}, {true}, true, 0},
+    };
+    for (const Case& test : cases) {
+        scalarWindow.BitBtn3Click();
+        QFile::remove(text);
+        for (int i = 0; i < test.readings; ++i)
+            scalarWindow.addResultRow(100.0 + i, 120);
+        saveAnswers.clear();
+        for (const bool writes : test.dialogAnswers)
+            saveAnswers.push_back(writes ? std::optional<scalar::SaveAnswer>({text, 1}) : std::nullopt);
+        if (test.savedBefore)
+            scalarWindow.BitBtn4Click();
+        answers = test.answers;
+        messages.clear();
+        EXPECT_EQ(form().FormCloseQuery(), test.closes) << test.name;
+        EXPECT_EQ(messages.count(question), test.questions) << test.name;
+        EXPECT_EQ(messages.size(), test.questions) << test.name;
+        if (!test.dialogAnswers.empty() && test.dialogAnswers.front()) {
+            EXPECT_TRUE(QFile::exists(text)) << test.name;
+        }
+    }
+    scalar::saveDialog() = qtDialog;
+}

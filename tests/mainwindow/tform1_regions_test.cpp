@@ -27,12 +27,17 @@ namespace {
 class RegionsAndPrinting : public ::testing::Test {
 protected:
     void SetUp() override {
+        // The grids are written in the system's notation: these cases are in C's.
+        QLocale::setDefault(QLocale::c());
         ui::setMessageResponder([this](const ui::Message& message) {
             messages << message.caption + QStringLiteral(": ") + message.text;
             return answer ? ui::Reply::Yes : ui::Reply::No;
         });
     }
-    void TearDown() override { ui::setMessageResponder({}); }
+    void TearDown() override {
+        ui::setMessageResponder({});
+        QLocale::setDefault(QLocale::system());
+    }
 
     // A loaded record from 10 to 60 degrees, displayed.
     trecdata* showLoaded() {
@@ -120,7 +125,7 @@ TEST_F(RegionsAndPrinting, ErrorsSelectTheCellAndKeepTheDialogOpen) {
     };
     for (const Case& test : cases) {
         messages.clear();
-        regions.loadRegions(record);
+        regions.loadRegions(session.form().holdRecord(record));
         setRows(test.rows);
         const roi::GridTexts entered = regions.rows();
         regions.BitBtn2->click();
@@ -135,7 +140,7 @@ TEST_F(RegionsAndPrinting, ErrorsSelectTheCellAndKeepTheDialogOpen) {
 
 TEST_F(RegionsAndPrinting, TheQuestionKeepsOrRewritesTheRows) {
     trecdata* record = showLoaded();
-    regions.loadRegions(record);
+    regions.loadRegions(session.form().holdRecord(record));
     setRows({{"30", "40"}, {"20", "10.03"}});
     answer = false;
     regions.BitBtn2->click();
@@ -216,4 +221,50 @@ TEST_F(RegionsAndPrinting, PrintingToAPdfFileWritesOnePage) {
     whenShown(print, [this] { print.BitBtn3->click(); });
     form.SpeedButton2Click();
     EXPECT_FALSE(QFile::exists(pdf));
+
+    // A name typed without ".pdf" gets it.
+    print.askPdfFileName = [&] { return dir.filePath(QStringLiteral("bare")); };
+    whenShown(print, [this] {
+        print.ComboBox1->setCurrentIndex(print.ComboBox1->count() - 1);
+        print.BitBtn2->click();
+    });
+    form.SpeedButton2Click();
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("bare.pdf"))));
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("bare"))));
+}
+
+TEST_F(RegionsAndPrinting, TheEditorAndTheGridWriteAndReadTheSystemsNotation) {
+    struct Case {
+        QLocale locale;
+        const char* typed;
+        const char* snapped;
+        const char* end;
+    };
+    const Case cases[] = {
+        {QLocale::c(), "10.03", "10.05", "20.00"},
+        {QLocale(QLocale::German, QLocale::Germany), "10,03", "10,05", "20,00"},
+        {QLocale(QLocale::French, QLocale::France), "10,03", "10,05", "20,00"},
+    };
+    TForm1& form = session.form();
+    for (const Case& test : cases) {
+        QLocale::setDefault(test.locale);
+        trecdata* record = showLoaded();
+        whenShown(regions, [&] {
+            setRows({{test.typed, "20"}});
+            regions.BitBtn2->click();
+        });
+        form.rngbuttonClick();
+        EXPECT_EQ(stored(*record), (std::vector<std::pair<int, int>>{{201, 400}})) << test.typed;
+        EXPECT_EQ(form.aranges->item(1, 0)->text(), QLatin1String(test.snapped));
+        EXPECT_EQ(form.aranges->item(1, 1)->text(), QLatin1String(test.end));
+        // Opened again, the editor shows what it wrote and Apply takes it as it stands.
+        messages.clear();
+        whenShown(regions, [&] {
+            EXPECT_EQ(regions.rows()[0].start, QLatin1String(test.snapped));
+            regions.BitBtn2->click();
+        });
+        form.rngbuttonClick();
+        EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(stored(*record), (std::vector<std::pair<int, int>>{{201, 400}})) << test.typed;
+    }
 }

@@ -1,10 +1,17 @@
 // Rules of the record file flows: the save dialog's types, list labels, questions and the order of
 // the questions when the program closes.
 #include "records/fileflows.h"
+#include "records/recordfile.h"
+#include "records/textexport.h"
+#include "records/workbookexport.h"
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QStringList>
+#include <QTemporaryDir>
+
+#include <functional>
 
 using records::Answer;
 using records::SaveOutcome;
@@ -127,4 +134,35 @@ TEST(CloseQuery, AFailedOrCancelledSaveAsksAgain) {
     EXPECT_EQ(script.asked[4], QStringLiteral("Scan : s2.RTG is modified. Save changes?"));
     EXPECT_FALSE(script.owned[0]->modified);
     EXPECT_TRUE(script.owned[2]->modified);
+}
+
+TEST(FileFlowRules, EveryFormRefusesAReadOnlyFileAndLeavesItAsItWas) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto record = trecdata::Create(4, 200, 400, 0, 15);
+    record->SetPoint(0, 50.0);
+    struct Case {
+        const char* form; // the file's name
+        std::function<bool(const QString& path)> write;
+    };
+    const Case cases[] = {
+        {"scan.RTG", [&](const QString& path) { return records::saveRecordFile(*record, path); }},
+        {"scan.txt", [&](const QString& path) { return records::exportText(*record, path); }},
+        {"scan.xlsx", [&](const QString& path) { return records::exportSpreadsheet(*record, path); }},
+    };
+    for (const Case& test : cases) {
+        const QString path = dir.filePath(QLatin1String(test.form));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("kept");
+        file.close();
+        ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::ReadGroup));
+        EXPECT_FALSE(test.write(path)) << test.form;
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), QByteArray("kept")) << test.form;
+        file.close();
+        // Writable again, it is replaced.
+        ASSERT_TRUE(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        EXPECT_TRUE(test.write(path)) << test.form;
+    }
 }

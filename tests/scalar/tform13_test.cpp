@@ -3,6 +3,8 @@
 #include "tests/support/formsession.h"
 
 #include "app/tform14.h"
+#include "scalar/export/scalartext.h"
+#include "scalar/resultstable.h"
 #include "scalar/scalarchart.h"
 #include "scalar/tform13.h"
 #include "simulator/simprovider.h"
@@ -261,4 +263,38 @@ TEST_F(ScalarOnApparatus, AbortOnlyAsksAndALostLinkClosesBothWindows) {
     EXPECT_FALSE(f.isVisible());
     EXPECT_EQ(result, ui::mrCancel);
     EXPECT_EQ(f.resultCount(), 0);
+}
+
+TEST(ScalarWindowLocales, TheThicknessAndTheReadingsFollowTheSystemsNotationOnScreenAndInTheText) {
+    formtest::Session session;
+    TForm13& f = session.windows().scalar();
+    int beeps = 0;
+    f.beep = [&beeps] { ++beeps; };
+    struct Case {
+        QLocale locale;
+        const char* thickness; // as the thread's update writes 0.5 mm
+        const char* line;      // the exported text line of one reading
+    };
+    const Case cases[] = {
+        {QLocale::c(), "0.5", "1\t1000\tCu\tnone\tE. S. 13\t0.5\t120\t123.45\r\n"},
+        {QLocale(QLocale::German, QLocale::Germany), "0,5",
+         "1\t1000\tCu\tnone\tE. S. 13\t0,5\t120\t123,45\r\n"},
+        {QLocale(QLocale::French, QLocale::France), "0,5",
+         "1\t1000\tCu\tnone\tE. S. 13\t0,5\t120\t123,45\r\n"},
+    };
+    for (const Case& test : cases) {
+        QLocale::setDefault(test.locale);
+        f.BitBtn3->click();
+        beeps = 0;
+        f.HVctrl->setText(QStringLiteral("1000 "));
+        f.showSelections(7, 0, 0, 0.5);
+        EXPECT_EQ(f.ft->text(), QLatin1String(test.thickness)) << test.thickness;
+        // What the window wrote, it reads back: no beep, no retyping.
+        EXPECT_TRUE(f.ftExit()) << test.thickness;
+        EXPECT_EQ(beeps, 0);
+        f.addResultRow(123.45, 120);
+        const QByteArray text = scalar::scalarTextBytes(scalar::resultsSnapshot(f.res));
+        EXPECT_TRUE(text.endsWith(test.line)) << text.toStdString();
+    }
+    QLocale::setDefault(QLocale::system());
 }

@@ -1,4 +1,4 @@
-#include "app/devicesetup.h"
+#include "connection/devicesetup.h"
 
 #include "device/d2xxunit.h"
 #include "device/devicechoice.h"
