@@ -11,7 +11,7 @@
 #           noise-block silence-repos setup-stall
 #   (sigint-early, bad-out, silence-repos and setup-stall concern the command line only)
 #   noise-block: an 'x' out of turn and 64 random bytes (what a configuration block looks like);
-#   silence-repos: 300 ms of silence at the end of the move between two regions;
+#   silence-repos: a second of silence over the end of the move between two regions;
 #   setup-stall: 300 ms of silence while the settings are taken, before the scan.
 # The "memory" column counts the runs by the apparatus's configuration memory (arm range in steps)
 # before and after the run: "100..2400>100..2400" is unchanged.
@@ -99,19 +99,6 @@ memory_of() {
   sed -n 's/.*configuration memory:.*arm range \([0-9.]*\).*/\1/p' "$dir/sim.err" | tail -1
 }
 
-# Until the apparatus has sent COUNT sweep steps; false when the client PID has ended first.
-wait_for_steps() {
-  local dir=$1 count=$2 pid=$3 t=0 sent
-  while [ $t -lt $((timeout * 50)) ] && kill -0 "$pid" 2>/dev/null; do
-    echo steps >"$dir/faults"
-    sleep 0.02
-    sent=$(sed -n 's/.*sweep steps sent: \([0-9]*\).*/\1/p' "$dir/sim.err" | tail -1)
-    [ "${sent:-0}" -ge "$count" ] && return 0
-    t=$((t + 1))
-  done
-  return 1
-}
-
 # The faults that do not wait for the sweep: true when FAULT was one of them (and is injected).
 inject_early() {
   local fault=$1 dir=$2 pid=$3
@@ -119,7 +106,8 @@ inject_early() {
     setup-stall)
       wait_for "$dir/driver.out" "arm range" "$timeout" && echo "silence 300" >"$dir/faults" ;;
     silence-repos)
-      wait_for_steps "$dir" 51 "$pid" && sleep 0.45 && echo "silence 300" >"$dir/faults" ;;
+      wait_for "$dir/driver.out" "Repositioning to 100.00" "$timeout" && sleep 0.3 &&
+        echo "silence 1000" >"$dir/faults" ;;
     *) return 1 ;;
   esac
   return 0
