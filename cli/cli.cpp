@@ -147,6 +147,9 @@ int main(int argc, char** argv) {
 std::unique_ptr<trecdata> loadRecordForCommand(const QString& path, Io& io) {
     records::LoadResult loaded = records::loadRecordFile(path);
     if (!loaded.record) {
+        // The file's name first: a command may read more than one.
+        if (loaded.error == records::LoadError::WrongFormat)
+            io.err << path << ": ";
         io.err << loaded.message << '\n';
     }
     return std::move(loaded.record);

@@ -1,13 +1,16 @@
 #include "cli/cli_acquire.h"
 
+#include "device/serialprovider.h"
 #include "engine/headlessupdates.h"
 #include "engine/trs.h"
 #include "engine/uiexecutor.h"
 #include "records/recordfile.h"
+#include "records/rescuefile.h"
 #include "records/roiedit.h"
 #include "records/textexport.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -155,8 +158,22 @@ void endThread(engine::TRS& thread) {
     thread.waitFor(std::chrono::minutes(1));
 }
 
+// Whether two paths name one file (also through a link, once it exists).
+bool sameFile(const QString& a, const QString& b) {
+    const QFileInfo first(a);
+    const QFileInfo second(b);
+    if (QDir::cleanPath(first.absoluteFilePath()) == QDir::cleanPath(second.absoluteFilePath()))
+        return true;
+    return first.exists() && second.exists() && first.canonicalFilePath() == second.canonicalFilePath();
+}
+
 // The output files, tried before the arm moves: a scan must not be lost to a typing error.
 bool outputsWritable(const AcquisitionOptions& options, Io& io) {
+    if (!options.textPath.isEmpty() && sameFile(options.outPath, options.textPath)) {
+        io.err << "zavo-driver: --out and --text name the same file " << options.outPath
+               << ": the text would replace the record\n";
+        return false;
+    }
     for (const QString& path : {options.outPath, options.textPath}) {
         QString error;
         if (!path.isEmpty() && !canWrite(path, &error)) {
@@ -188,8 +205,10 @@ bool saveMeasured(engine::TRS& thread, const AcquisitionOptions& options, Acquis
     QString error;
     if (!records::saveRecordFile(record, options.outPath, &error)) {
         io.err << "zavo-driver: cannot save " << options.outPath << ": " << error << '\n';
-        const QString rescue = thread.safetyCopyPath();
-        if (records::writeRecordFile(record, rescue, &error))
+        // A file of its own: the safety copy's name would be overwritten by the next scan.
+        const QString folder = QFileInfo(thread.safetyCopyPath()).absolutePath();
+        QString rescue;
+        if (records::writeRescueFile(record, folder, &rescue, &error))
             io.err << "zavo-driver: the points were written to " << rescue << " instead\n";
         else
             io.err << "zavo-driver: cannot write " << rescue << " either: " << error << '\n';
@@ -322,7 +341,7 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
             return result;
         }
         if (const QString problem = thread.status().accessProblem; !problem.isEmpty())
-            io.err << "zavo-driver: " << problem << '\n';
+            io.err << "zavo-driver: " << zavo::oneAttemptText(problem) << '\n';
         else
             io.err << "zavo-driver: no apparatus answered within " << options.connectTimeoutMs / 1000
                    << " s (is it plugged in and switched on? try --simulate)\n";

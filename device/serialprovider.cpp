@@ -15,6 +15,9 @@ namespace zavo {
 
 namespace {
 
+// What the window adds to a port in use: it looks for the apparatus again and again.
+constexpr QLatin1String kFoundAgain(" Close that program; the apparatus is then found again.");
+
 constexpr char apparatusDescription[] = "QM417";
 constexpr std::size_t serialField = 16;
 constexpr std::size_t descriptionField = 64;
@@ -64,6 +67,11 @@ QString describeOpenFailure(const QString& location, const QSerialPort& port) {
 
 } // namespace
 
+QString oneAttemptText(const QString& openFailure) {
+    QString text = openFailure;
+    return text.replace(kFoundAgain, QStringLiteral(" Close that program and run the command again."));
+}
+
 QString openFailureText(const QString& port, OpenProblem problem, const QString& user,
                         const QString& systemText) {
     switch (problem) {
@@ -73,9 +81,7 @@ QString openFailureText(const QString& port, OpenProblem problem, const QString&
                               "the dialout group: sudo adduser %2 dialout, then log out and in again.")
             .arg(port, user);
     case OpenProblem::InUse:
-        return QStringLiteral("The port %1 is in use by another program. Close that program; the "
-                              "apparatus is then found again.")
-            .arg(port);
+        return QStringLiteral("The port %1 is in use by another program.").arg(port) + kFoundAgain;
     case OpenProblem::Other:
         break;
     }

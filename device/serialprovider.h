@@ -35,6 +35,9 @@ enum class OpenProblem {
 // account to add to the dialout group; `systemText` what the system said (for Other).
 QString openFailureText(const QString& port, OpenProblem problem, const QString& user,
                         const QString& systemText = {});
+// The same text for a program that tries once and ends (the command line): it does not wait for
+// the port to come free, so it tells to try again rather than that the apparatus will be found.
+QString oneAttemptText(const QString& openFailure);
 
 class SerialProvider : public ft::Provider {
 public:

@@ -62,11 +62,13 @@ bool TRS::performCode(std::uint8_t code) {
     }
     if (code == zavo::cmdStatusPoll)
         polledSincePause_ = true;
+    if (code == zavo::cmdReadConfig)
+        configAsked_ = true;
     if (info->waitsForAck)
         awaitingAck = true;
     if (info->setsBusy || code == zavo::cmdAlignRun)
         deviceBusy = true;
-    if (code == zavo::cmdScanRun)
+    if (code == zavo::cmdScanRun || (code == zavo::cmdMoveRun && scanState.load() == scanRepositioning))
         sweepStarted();
     if (const auto allowance = zavo::commandAllowance(code, in))
         replyWatchdog = *allowance;

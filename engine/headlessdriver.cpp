@@ -60,22 +60,34 @@ bool HeadlessDriver::waitUntilSettled(std::chrono::milliseconds timeout) {
         timeout);
 }
 
+bool HeadlessDriver::settingsTaken(const ScanPlan& plan) const {
+    const auto config = thread_.configSnapshot();
+    return config.countingTime == plan.countingTime && config.angularStep == plan.angularStep &&
+           (!plan.hvVolts || config.hvSetting == *plan.hvVolts / 5) && thread_.hvIsOn.load() == plan.hvOn;
+}
+
+// A link lost while the settings are taken (a silence, a cut or garbled reply) takes them with it:
+// the new link begins with the apparatus's own block. Once the apparatus answers again, they are
+// asked for anew.
 bool HeadlessDriver::applySettings(const ScanPlan& plan, std::chrono::milliseconds timeout) {
-    thread_.requestCountingTime(plan.countingTime);
-    thread_.requestAngularStep(plan.angularStep);
-    if (plan.hvVolts)
-        thread_.requestDetectorHv(*plan.hvVolts / 5);
-    thread_.requestHv(plan.hvOn);
-    return serveUntil(
-               [&] {
-                   const auto config = thread_.configSnapshot();
-                   return config.countingTime == plan.countingTime &&
-                          config.angularStep == plan.angularStep &&
-                          (!plan.hvVolts || config.hvSetting == *plan.hvVolts / 5) &&
-                          thread_.hvIsOn.load() == plan.hvOn;
-               },
-               timeout) &&
-           waitUntilSettled(timeout);
+    for (int attempt = 0; attempt <= kSettingsRetries; ++attempt) {
+        const std::uint64_t losses = thread_.status().linkLosses;
+        const auto linkLost = [&] { return thread_.status().linkLosses != losses; };
+        thread_.requestCountingTime(plan.countingTime);
+        thread_.requestAngularStep(plan.angularStep);
+        if (plan.hvVolts)
+            thread_.requestDetectorHv(*plan.hvVolts / 5);
+        thread_.requestHv(plan.hvOn);
+        serveUntil([&] { return settingsTaken(plan) || linkLost(); }, timeout);
+        if (!linkLost() && settingsTaken(plan) && waitUntilSettled(timeout) && !linkLost())
+            return true;
+        if (!linkLost() || interrupted())
+            return false;
+        configSeen_ = false;
+        if (!waitForApparatus(timeout))
+            return false;
+    }
+    return false;
 }
 
 bool HeadlessDriver::startScan(const ScanPlan& plan, std::chrono::milliseconds timeout) {

@@ -61,6 +61,9 @@ public:
     bool waitUntilSettled(std::chrono::milliseconds timeout);
 
     // Counting time, step and HV of the plan (and HV on/off); true when the apparatus took them.
+    // A link lost on the way is waited for (up to `timeout`) and the settings asked for again, up
+    // to kSettingsRetries times.
+    static constexpr int kSettingsRetries = 3;
     bool applySettings(const ScanPlan& plan, std::chrono::milliseconds timeout);
 
     // A fresh live record with the plan's regions, then startScan. True once the scan runs.
@@ -80,6 +83,7 @@ public:
 
 private:
     void observe(RoutineId id, TRS& thread);
+    bool settingsTaken(const ScanPlan& plan) const;
 
     TRS& thread_;
     UiExecutor& executor_;

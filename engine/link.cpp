@@ -160,10 +160,15 @@ void TRS::loseLink() {
     displayDirty = true;
     ++linkLosses_;
     const int state = scanState.load();
-    if (state >= scanScanning && state <= scanUnconditional)
+    if (state >= scanScanning && state <= scanUnconditional) {
         scanInterrupted(QStringLiteral("the link to the apparatus was lost"));
+        post(RoutineId::refreshScanStatus);
+    }
     probing_ = false;
     windingDown_ = false;
+    configAsked_ = false;
+    positionAsked_ = false;
+    stopOrdered_ = false;
 }
 
 // A move belongs to the link it was asked for on. One still waiting when that link goes, or one

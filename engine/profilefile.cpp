@@ -1,12 +1,14 @@
 #include "engine/profilefile.h"
 
+#include "records/safefile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <cstdio>
 #include <mutex>
 #include <optional>
 
@@ -52,6 +54,21 @@ bool sameName(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+QString& failureText() {
+    static QString text;
+    return text;
+}
+
+// The first failure is told on standard error; the same one again is not (the thread writes the
+// file at every lost link).
+void noteWriteFailure(const QString& error) {
+    if (failureText() == error)
+        return;
+    failureText() = error;
+    std::fprintf(stderr, "zavo-driver: %s\n", qPrintable(error));
+    std::fflush(stderr);
+}
+
 bool validName(const QString& name) {
     return !name.isEmpty() && safeSectionName(name) == name;
 }
@@ -76,11 +93,17 @@ bool ProfileFile::writeString(const QString& section, const QString& key, const 
     if (!profiletext::write(lines, section, key, value))
         return false;
     QDir().mkpath(QFileInfo(path_).absolutePath());
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(profiletext::join(lines));
-    return file.commit();
+    // Beside the file and renamed over it: a full disk leaves the old file as it was.
+    QString error;
+    if (records::writeFileSafely(path_, profiletext::join(lines), &error))
+        return true;
+    noteWriteFailure(error);
+    return false;
+}
+
+QString ProfileFile::writeFailure() {
+    std::lock_guard lock(fileLock());
+    return failureText();
 }
 
 bool ProfileFile::writeInt(const QString& section, const QString& key, int value) {

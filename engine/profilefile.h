@@ -25,11 +25,15 @@ public:
     // The integer under [section] key, or `defaultValue` when the file, the section or the key is
     // missing or the value does not start with a number.
     int readInt(const QString& section, const QString& key, int defaultValue) const;
-    // Writes key=value into [section], creating file, folder and section as needed. Returns false
-    // when the file cannot be written (nothing is reported to the user). Names that would break
-    // the file's syntax are refused.
+    // Writes key=value into [section], creating file, folder and section as needed. The file is
+    // written beside itself and renamed over the old one, so a failed write leaves the old file.
+    // Returns false when the file cannot be written; the failure is told once on standard error
+    // and kept for writeFailure(). Names that would break the file's syntax are refused.
     bool writeString(const QString& section, const QString& key, const QString& value);
     bool writeInt(const QString& section, const QString& key, int value);
+    // The last failure to write a settings file ("Cannot write PATH: No space left on device"),
+    // empty while none failed.
+    static QString writeFailure();
 
 private:
     QString path_;

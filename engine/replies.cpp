@@ -21,6 +21,7 @@ void TRS::dispatchReply(std::uint8_t tag) {
         break;
     case 'S':
         scanStep(zavo::readScanRateReply());
+        unorderedMotion();
         break;
     case 'c':
         if (const auto rate = zavo::readDisplayRateReply()) {
@@ -42,17 +43,24 @@ void TRS::dispatchReply(std::uint8_t tag) {
     case 's':
         zavo::discardCountReply();
         break;
-    case 'W':
+    case 'W': {
         armPositionReply(zavo::readPositionReply());
+        // Unasked, a position report means the arm moves.
+        const bool answer = positionAsked_;
+        positionAsked_ = false;
+        if (!answer)
+            unorderedMotion();
         sweepHeard();
         sweepPositionReply();
         break;
+    }
     case 'I':
         tubeCurrentReply(zavo::readTubeCurrentReply());
         probeAnswered_ = probing_; // the position follows
+        positionAsked_ = true;
         break;
     case 'x':
-        receiveConfig(zavo::readConfigReply());
+        receiveConfigReply();
         break;
     case 'm':
         haltNotice();
@@ -65,10 +73,22 @@ void TRS::dispatchReply(std::uint8_t tag) {
     }
 }
 
+// An apparatus that reports motion or sweep steps while the thread ordered nothing (a sweep that
+// went on through a lost link: the new link began idle) is stopped, as the shutdown sequence stops
+// a busy apparatus: nothing may move that no one controls. Once, until its 0x03.
+void TRS::unorderedMotion() {
+    if (scanState.load() != scanIdle || deviceBusy || adjusting || calibrating || windingDown_ ||
+        stopOrdered_)
+        return;
+    stopOrdered_ = true;
+    enqueue(zavo::cmdStop);
+}
+
 void TRS::acknowledge() {
     awaitingAck = false;
     switch (lastCode) {
     case zavo::cmdScanRun:
+    case zavo::cmdMoveRun:
         sweepAcked_ = true;
         break;
     case zavo::cmdSetOffset: {
@@ -112,6 +132,17 @@ void TRS::acknowledge() {
     default:
         break;
     }
+}
+
+// The apparatus sends its block only when asked. An 'x' that comes unasked is line noise: taken as
+// a block it would be judged invalid and answered with a reset, which writes the noise into the
+// apparatus's memory for good. It is a garbled reply like any other (the link is re-established).
+void TRS::receiveConfigReply() {
+    if (!configAsked_)
+        throw zavo::SilentAbort("x");
+    const zavo::DeviceConfig block = zavo::readConfigReply();
+    configAsked_ = false;
+    receiveConfig(block);
 }
 
 void TRS::receiveConfig(const zavo::DeviceConfig& block) {

@@ -221,6 +221,7 @@ void TRS::operationComplete() {
     }
     deviceBusy = false;
     windingDown_ = false;
+    stopOrdered_ = false;
 }
 
 void TRS::scanStep(double rate) {

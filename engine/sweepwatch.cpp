@@ -9,6 +9,11 @@
 // loses the link. After a stop, a pause or a halt the rates still on their way are stored until
 // the apparatus confirms the stop with its 0x03. A finished scan with steps missing (a reply lost
 // on the line) ends as incomplete, with how many and where.
+//
+// The move to a segment's start is watched the same way: the arm reports every step, so a move
+// that reports nothing for a few seconds (its 0x03 or its acknowledge lost on the line) is asked
+// where it is. Standing at the start, the scan goes on; elsewhere the move is ordered once more,
+// and a second failure ends the scan as incomplete. Without an answer the link is re-established.
 #include "engine/trs.h"
 
 #include "engine/windowupdates.h"
@@ -30,6 +35,10 @@ bool TRS::sweeping() const {
     return deviceBusy && !adjusting && !calibrating && (state == scanScanning || state == scanUnconditional);
 }
 
+bool TRS::repositioning() const {
+    return deviceBusy && !adjusting && !calibrating && scanState.load() == scanRepositioning;
+}
+
 void TRS::sweepStarted() {
     sweepAcked_ = false;
     sweepHeardMs_ = clock_.nowMs();
@@ -40,7 +49,7 @@ void TRS::sweepStarted() {
 }
 
 void TRS::sweepHeard() {
-    if (sweeping())
+    if (sweeping() || repositioning())
         sweepHeardMs_ = clock_.nowMs();
 }
 
@@ -49,11 +58,15 @@ void TRS::askPosition() {
     probeAnswered_ = false;
     probeSentMs_ = clock_.nowMs();
     probeDeadlineMs_ = probeSentMs_ + kProbeAnswerMs;
+    // After seconds of silence no acknowledge is on its way any more: one lost in the silence
+    // must not keep the question from going out.
+    awaitingAck = false;
     enqueue(zavo::cmdStatusPoll);
 }
 
 bool TRS::sweepWatchStep() {
-    if (!sweeping()) {
+    const bool moving = repositioning();
+    if (!sweeping() && !moving) {
         probing_ = false;
         return true;
     }
@@ -65,14 +78,15 @@ bool TRS::sweepWatchStep() {
         loseLink();
         return false;
     }
-    const std::int64_t allowance = std::int64_t{recordView_.countingTime} * 100 + kSweepSilenceMarginMs;
+    const std::int64_t allowance =
+        moving ? kMoveSilenceMs : std::int64_t{recordView_.countingTime} * 100 + kSweepSilenceMarginMs;
     if (now - sweepHeardMs_ > allowance)
         askPosition();
     return true;
 }
 
 void TRS::sweepIdleRate() {
-    if (!sweeping() || !sweepAcked_)
+    if (!(sweeping() || repositioning()) || !sweepAcked_)
         return; // a display rate sent before the apparatus took the run command
     if (!probing_) {
         askPosition();
@@ -88,6 +102,11 @@ void TRS::sweepIdleRate() {
 }
 
 void TRS::sweepPositionReply() {
+    if (probing_ && probeAnswered_ && repositioning()) {
+        probing_ = false;
+        repositionAnswered();
+        return;
+    }
     if (!probing_ || !probeAnswered_ || !sweeping())
         return;
     probing_ = false;
@@ -99,6 +118,26 @@ void TRS::sweepPositionReply() {
     } else
         interruptSweep(QStringLiteral("the apparatus stopped at %1 deg before the end of the sweep")
                            .arg(degrees(armAngle.load())));
+}
+
+void TRS::repositionAnswered() {
+    const int target = moveTarget.load();
+    if (armAngle.load() == target) {
+        operationComplete(); // the 0x03 of the move was lost
+        return;
+    }
+    if (!repositionRetried_) {
+        repositionRetried_ = true;
+        enqueueMovePattern(target);
+        sweepHeardMs_ = clock_.nowMs();
+        return;
+    }
+    enqueue(zavo::cmdStop);
+    enqueue(zavo::cmdIdleGate);
+    scanState.store(scanIdle);
+    scanInterrupted(QStringLiteral("the apparatus stopped at %1 deg on its way to %2 deg")
+                        .arg(degrees(armAngle.load()), degrees(target)));
+    post(RoutineId::refreshScanStatus);
 }
 
 bool TRS::atSegmentEnd() const {
@@ -178,6 +217,7 @@ void TRS::interruptSweep(const QString& reason) {
 }
 
 void TRS::scanBegins() {
+    repositionRetried_ = false;
     scanEnding.store(scanEndingNone);
     scanEndingText.clear();
     missingSteps_ = 0;

@@ -126,6 +126,9 @@ public:
     static constexpr int kProbeAnswerMs = 3000;
     // The question is asked again when an idle apparatus shows it was not heard.
     static constexpr int kProbeResendMs = 500;
+    // A move to a segment start that reports no position for this long is asked where it is (the
+    // arm reports every step while it moves).
+    static constexpr int kMoveSilenceMs = 2000;
 
     explicit TRS(const TrsEnvironment& environment);
     // Ends the run (terminate() and wait) if it still goes; the device is closed by the run itself.
@@ -334,6 +337,8 @@ private:
     // ---- replies (replies.cpp) ----
     void dispatchReply(std::uint8_t tag);
     void acknowledge();
+    void receiveConfigReply();
+    void unorderedMotion();
     void receiveConfig(const zavo::DeviceConfig& block);
     void armPositionReply(int position);
     void tubeCurrentReply(int microamperes);
@@ -359,11 +364,13 @@ private:
 
     // ---- sweepwatch.cpp ----
     bool sweeping() const;
+    bool repositioning() const;
     void sweepStarted();
     void sweepHeard();
     bool sweepWatchStep(); // false when the link was dropped
     void sweepIdleRate();
     void sweepPositionReply();
+    void repositionAnswered();
     void askPosition();
     bool atSegmentEnd() const;
     void countMissingSteps(int from, int to);
@@ -410,6 +417,10 @@ private:
     bool awaitingAck = false;
     bool deviceBusy = false;
     int replyWatchdog = 0;
+    bool configAsked_ = false;       // the block was asked for ('x' sent) and has not come yet
+    bool positionAsked_ = false;     // an 'I' came: the 'W' that follows answers a status poll
+    bool stopOrdered_ = false;       // a stop went to an apparatus moving by itself; ends with 0x03
+    bool repositionRetried_ = false; // the move to the segment start was ordered again once
     // The watch over a counted sweep (sweepwatch.cpp).
     bool sweepAcked_ = false;       // the apparatus acknowledged the run command
     std::int64_t sweepHeardMs_ = 0; // the last 'S' or 'W' of the sweep

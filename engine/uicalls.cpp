@@ -178,6 +178,12 @@ void TRS::computeEstimate() {
 QString TRS::scanStatusText() const {
     if (!connected.load() && !accessProblem.isEmpty())
         return accessProblem;
+    // A scan cut off by a lost link keeps its state until the apparatus answers again; it must
+    // not look as if it went on.
+    const int state = scanState.load();
+    if (!linkReady.load() && state >= scanScanning && state <= scanUnconditional &&
+        scanEnding.load() == scanEndingIncomplete)
+        return QStringLiteral("Scan incomplete: ") + scanEndingText;
     if (adjusting)
         return QStringLiteral("Adjusting");
     if (calibrating)

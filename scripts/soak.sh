@@ -8,7 +8,13 @@
 #
 # Usage: scripts/soak.sh [RUNS] [FAULT...]   (default 20 runs of every fault; build/ must be built)
 #   faults: none stray silence-end silence-hole halt sigint-early bad-out unplug garbage cut
-#   (sigint-early and bad-out concern the command line only)
+#           noise-block silence-repos setup-stall
+#   (sigint-early, bad-out, silence-repos and setup-stall concern the command line only)
+#   noise-block: an 'x' out of turn and 64 random bytes (what a configuration block looks like);
+#   silence-repos: a second of silence over the end of the move between two regions;
+#   setup-stall: 300 ms of silence while the settings are taken, before the scan.
+# The "memory" column counts the runs by the apparatus's configuration memory (arm range in steps)
+# before and after the run: "100..2400>100..2400" is unchanged.
 # Environment: SOAK_SCALE (simulator time scale, default 10), SOAK_TIMEOUT (seconds, default 30),
 # SOAK_WINDOW_RUNS (runs through the windows per fault, default 5; 0 skips them), SOAK_DRIVER,
 # SOAK_SIM and SOAK_WINDOWS (the programs), SOAK_KEEP=1 keeps the work folder.
@@ -18,7 +24,8 @@ cd "$(dirname "$0")/.."
 runs=${1:-20}
 [ $# -gt 0 ] && shift
 faults=("$@")
-[ ${#faults[@]} -eq 0 ] && faults=(none stray silence-end silence-hole halt sigint-early bad-out unplug garbage cut)
+[ ${#faults[@]} -eq 0 ] && faults=(none stray silence-end silence-hole halt sigint-early bad-out unplug garbage cut
+  noise-block silence-repos setup-stall)
 scale=${SOAK_SCALE:-10}
 timeout=${SOAK_TIMEOUT:-30}
 driver=${SOAK_DRIVER:-build/app/zavo-driver}
@@ -71,9 +78,45 @@ start_sim() {
   wait_for "$dir/sim.err" "Ctrl+C ends" 10 || { kill $simpid; wait $simpid 2>/dev/null; return 1; }
 }
 
+# The regions a fault's scan covers: two far apart for the silence while the arm moves between
+# them (51 + 50 points, as many as the one region of the others).
+fault_regions() {
+  case $1 in
+    silence-repos) echo "--roi 30:32.5 --roi 100:102.45" ;;
+    *) echo "--roi 30:35" ;;
+  esac
+}
+
+# The arm range the configuration memory of the apparatus in DIR holds ("100..2400").
+memory_of() {
+  local dir=$1 before
+  before=$(grep -c 'configuration memory:' "$dir/sim.err")
+  echo config >"$dir/faults"
+  for _ in $(seq 100); do
+    [ "$(grep -c 'configuration memory:' "$dir/sim.err")" -gt "$before" ] && break
+    sleep 0.02
+  done
+  sed -n 's/.*configuration memory:.*arm range \([0-9.]*\).*/\1/p' "$dir/sim.err" | tail -1
+}
+
+# The faults that do not wait for the sweep: true when FAULT was one of them (and is injected).
+inject_early() {
+  local fault=$1 dir=$2 pid=$3
+  case $fault in
+    setup-stall)
+      wait_for "$dir/driver.out" "arm range" "$timeout" && echo "silence 300" >"$dir/faults" ;;
+    silence-repos)
+      wait_for "$dir/driver.out" "Repositioning to 100.00" "$timeout" && sleep 0.3 &&
+        echo "silence 1000" >"$dir/faults" ;;
+    *) return 1 ;;
+  esac
+  return 0
+}
+
 # Once the sweep runs, injects FAULT into the apparatus in DIR (or into the client PID).
 inject() {
   local fault=$1 dir=$2 pid=$3
+  inject_early "$fault" "$dir" "$pid" && return
   wait_for_sweep "$dir" "$timeout" "$pid" || return
   case $fault in
     stray) sleep 0.3; echo stray >"$dir/faults" ;;
@@ -84,6 +127,7 @@ inject() {
     unplug) sleep 0.5; echo unplug >"$dir/faults"; sleep 1; echo replug >"$dir/faults" ;;
     garbage) sleep 0.5; echo "garbage 40" >"$dir/faults" ;;
     cut) sleep 0.5; echo cut >"$dir/faults" ;;
+    noise-block) sleep 0.3; printf 'stray 120\ngarbage 64\n' >"$dir/faults" ;;
   esac
 }
 
@@ -116,18 +160,22 @@ stop_sim() {
   sim_sent=${sim_sent:-0}
 }
 
-# One scan with one fault. Prints: exit-code sent saved (exit code "hang" when it never ended).
+# One scan with one fault. Prints: exit-code sent saved memory (exit code "hang" when it never
+# ended; memory: the arm range in the configuration memory before and after, "A..B>C..D").
 one_run() {
   local fault=$1 seed=$2 dir=$work/run
-  start_sim "$dir" "$seed" || { echo "nosim 0 0"; return; }
-  local out=$dir/scan.rtg
+  start_sim "$dir" "$seed" || { echo "nosim 0 0 -"; return; }
+  local out=$dir/scan.rtg memory
   [ "$fault" = bad-out ] && out=$dir/missing-folder/scan.rtg
-  "$driver" scan --port "$dir/port" --roi 30:35 --time 0.1 --out "$out" \
+  memory=$(memory_of "$dir")
+  # shellcheck disable=SC2046 # the regions are separate words
+  "$driver" scan --port "$dir/port" $(fault_regions "$fault") --time 0.1 --out "$out" \
     >"$dir/driver.out" 2>"$dir/driver.err" </dev/null &
   local drvpid=$!
   inject "$fault" "$dir" $drvpid
   local saved=0 file
   wait_client $drvpid
+  memory+=">$(memory_of "$dir")"
   stop_sim "$dir"
   # Where the points went: the --out file, or the place the driver names when it could not write it.
   file=$out
@@ -135,7 +183,7 @@ one_run() {
   if [ -n "$file" ] && [ -f "$file" ]; then
     saved=$("$driver" info "$file" 2>/dev/null | sed -n 's/.*"validCells": \([0-9]*\).*/\1/p')
   fi
-  echo "$client_code $sim_sent ${saved:-0}"
+  echo "$client_code $sim_sent ${saved:-0} $memory"
 }
 
 # One scan through the windows with one fault. Prints: outcome sent kept, the outcome being
@@ -143,13 +191,16 @@ one_run() {
 # or the program never ended, "nostart" when the windows found no apparatus.
 one_window_run() {
   local fault=$1 seed=$2 dir=$work/run
-  start_sim "$dir" "$seed" || { echo "nosim 0 0"; return; }
+  start_sim "$dir" "$seed" || { echo "nosim 0 0 -"; return; }
+  local memory
+  memory=$(memory_of "$dir")
   "$windows" --port "$dir/port" --roi 30:35 --time 0.1 --limit "$timeout" \
     >"$dir/windows.out" 2>"$dir/windows.err" </dev/null &
   local pid=$!
   inject "$fault" "$dir" $pid
   local line outcome kept
   wait_client $pid
+  memory+=">$(memory_of "$dir")"
   stop_sim "$dir"
   line=$(grep '^ended=' "$dir/windows.out" | tail -1)
   kept=$(sed -n 's/.* points=\([0-9]*\).*/\1/p' <<<"$line")
@@ -159,7 +210,7 @@ one_window_run() {
     *complete=no*) outcome=incomplete ;;
     *) outcome=nostart ;;
   esac
-  echo "$outcome $sim_sent ${kept:-0}"
+  echo "$outcome $sim_sent ${kept:-0} $memory"
 }
 
 # One table: every fault run COUNT times by RUN (one_run or one_window_run), whose first word is
@@ -167,14 +218,15 @@ one_window_run() {
 tabulate() {
   local run=$1 count=$2 complete=$3 heading=$4
   shift 4
-  printf "%-13s %4s  %-26s %6s %6s %5s %8s %5s\n" fault runs "$heading" sent kept lost partial0 hangs
-  local fault i outcome sent kept
+  printf "%-13s %4s  %-26s %6s %6s %5s %8s %5s  %s\n" fault runs "$heading" sent kept lost partial0 hangs memory
+  local fault i outcome sent kept memory
   for fault in "$@"; do
-    declare -A outcomes=()
-    local sent_total=0 kept_total=0 lost=0 partial=0 hangs=0 summary="" c
+    declare -A outcomes=() memories=()
+    local sent_total=0 kept_total=0 lost=0 partial=0 hangs=0 summary="" memory_summary="" c
     for ((i = 1; i <= count; i++)); do
-      read -r outcome sent kept < <("$run" "$fault" "$i")
+      read -r outcome sent kept memory < <("$run" "$fault" "$i")
       outcomes[$outcome]=$((${outcomes[$outcome]:-0} + 1))
+      memories[$memory]=$((${memories[$memory]:-0} + 1))
       sent_total=$((sent_total + sent))
       kept_total=$((kept_total + kept))
       [ "$kept" -lt "$sent" ] && lost=$((lost + sent - kept))
@@ -182,9 +234,10 @@ tabulate() {
       [ "$outcome" = hang ] && hangs=$((hangs + 1))
     done
     for c in $(printf "%s\n" "${!outcomes[@]}" | sort); do summary+="$c:${outcomes[$c]} "; done
-    printf "%-13s %4d  %-26s %6d %6d %5d %8d %5d\n" "$fault" "$count" "$summary" "$sent_total" "$kept_total" \
-      "$lost" "$partial" "$hangs"
-    unset outcomes
+    for c in $(printf "%s\n" "${!memories[@]}" | sort); do memory_summary+="$c:${memories[$c]} "; done
+    printf "%-13s %4d  %-26s %6d %6d %5d %8d %5d  %s\n" "$fault" "$count" "$summary" "$sent_total" "$kept_total" \
+      "$lost" "$partial" "$hangs" "$memory_summary"
+    unset outcomes memories
   done
 }
 
@@ -193,7 +246,7 @@ tabulate one_run "$runs" 0 "exit codes" "${faults[@]}"
 if [ "$window_runs" -gt 0 ]; then
   window_faults=()
   for fault in "${faults[@]}"; do
-    case $fault in sigint-early | bad-out) ;; *) window_faults+=("$fault") ;; esac
+    case $fault in sigint-early | bad-out | silence-repos | setup-stall) ;; *) window_faults+=("$fault") ;; esac
   done
   if [ ${#window_faults[@]} -gt 0 ]; then
     echo

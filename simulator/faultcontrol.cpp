@@ -62,6 +62,7 @@ std::string FaultControl::helpText() {
            "  stray [BYTE]    sends one byte out of turn (default 0x03, operation complete)\n"
            "  erase-config    erases the configuration memory (factory-new)\n"
            "  steps           tells how many sweep steps ('S' replies) were sent whole\n"
+           "  config          tells what the configuration memory holds (offset, arm range, marker)\n"
            "  help            this text\n";
 }
 
@@ -131,10 +132,23 @@ std::string FaultControl::execute(std::string_view line, Clock::time_point now) 
     if (command == "steps" && bare) {
         return "sweep steps sent: " + std::to_string(apparatus_->sweepStepsSent());
     }
+    if (command == "config" && bare) {
+        return configText();
+    }
     if (command == "help" && bare) {
         return helpText();
     }
     return "error: unknown command \"" + std::string(line) + "\" (help lists them)";
+}
+
+std::string FaultControl::configText() {
+    return apparatus_->withFirmware([](Firmware& firmware) {
+        const ConfigMemory& memory = firmware.memory();
+        const ConfigMemory::Words words = memory.storedWords();
+        return "configuration memory: offset " + std::to_string(words.offset) + ", arm range " +
+               std::to_string(words.armMin) + ".." + std::to_string(words.armMax) + ", marker " +
+               (memory.marked() ? "WW" : "none");
+    });
 }
 
 std::string FaultControl::tick(Clock::time_point now) {

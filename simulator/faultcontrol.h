@@ -3,7 +3,7 @@
 // real program while it talks to the apparatus.
 //
 //   unplug | replug | silence MS | speak | garbage N | cut | halt | stray [BYTE] | erase-config |
-//   steps | help
+//   steps | config | help
 #pragma once
 
 #include "simulator/apparatus.h"
@@ -36,6 +36,8 @@ public:
     static std::string helpText();
 
 private:
+    std::string configText();
+
     std::shared_ptr<Apparatus> apparatus_;
     std::optional<Clock::time_point> silenceEnd_;
 };

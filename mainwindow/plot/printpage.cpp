@@ -3,8 +3,10 @@
 #include "mainwindow/plot/plotaxes.h"
 #include "mainwindow/plot/plotcurve.h"
 #include "mainwindow/plot/plotgeometry.h"
+#include "records/safefile.h"
 #include "records/trecdata.h"
 
+#include <QBuffer>
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
@@ -105,20 +107,25 @@ bool printPage(QPagedPaintDevice& device, const trecdata& record, const PrintVie
 
 bool writePdf(const QString& path, bool landscape, const trecdata& record, const PrintView& view,
               const PageText& text, QString* error) {
-    QPdfWriter writer(path);
+    // The page is made in memory and written beside the target, then renamed over it: a full disk
+    // leaves no truncated PDF and an older file as it was.
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&pdf);
     writer.setTitle(QString::fromLatin1(kJobName));
     writer.setCreator(QString::fromLatin1(kJobName));
     writer.setPageLayout(QPageLayout(
         QPageSize(QPageSize::A4), landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
         QMarginsF(kPdfMarginMillimetres, kPdfMarginMillimetres, kPdfMarginMillimetres, kPdfMarginMillimetres),
         QPageLayout::Millimeter));
-    if (printPage(writer, record, view, text)) {
-        return true;
+    if (!printPage(writer, record, view, text)) {
+        if (error) {
+            *error = QStringLiteral("Cannot write %1").arg(path);
+        }
+        return false;
     }
-    if (error) {
-        *error = QStringLiteral("Cannot write %1").arg(path);
-    }
-    return false;
+    pdf.close(); // ends the document
+    return records::writeFileSafely(path, pdf.data(), error);
 }
 
 } // namespace printing

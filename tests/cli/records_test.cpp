@@ -95,14 +95,14 @@ TEST_F(CommandLine, InfoPrintsEveryFieldAsJson) {
 TEST_F(CommandLine, InfoRefusesWhatIsNotARecord) {
     Outcome result = runCli({QStringLiteral("info"), write(QStringLiteral("x.RTG"), "not a record at all")});
     EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, QStringLiteral("Wrong file format\n"));
+    EXPECT_EQ(result.err, path(QStringLiteral("x.RTG")) + QStringLiteral(": Wrong file format\n"));
     EXPECT_TRUE(result.out.isEmpty());
 
     handmade::Record damaged = sample();
     damaged.commentLength = -3;
     result = runCli({QStringLiteral("info"), write(QStringLiteral("d.RTG"), handmade::file(damaged))});
     EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err, QStringLiteral("Wrong file format\n"));
+    EXPECT_EQ(result.err, path(QStringLiteral("d.RTG")) + QStringLiteral(": Wrong file format\n"));
 
     result = runCli({QStringLiteral("info"), path(QStringLiteral("missing.RTG"))});
     EXPECT_EQ(result.status, 2);
@@ -160,7 +160,7 @@ TEST_F(CommandLine, ExportXlsxWritesTheWorkbookOfTheTextExport) {
     failed = runCli({QStringLiteral("export-xlsx"), write(QStringLiteral("x.RTG"), "ZAV"),
                      path(QStringLiteral("b.xlsx"))});
     EXPECT_EQ(failed.status, 2);
-    EXPECT_EQ(failed.err, QStringLiteral("Wrong file format\n"));
+    EXPECT_EQ(failed.err, path(QStringLiteral("x.RTG")) + QStringLiteral(": Wrong file format\n"));
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("b.xlsx"))));
     failed = runCli({QStringLiteral("export-xlsx"), source});
     EXPECT_EQ(failed.status, 2);
@@ -242,7 +242,7 @@ TEST_F(CommandLine, TheProgramRunsHeadless) {
 
     result = run({QStringLiteral("info"), write(QStringLiteral("bad.RTG"), "ZAV")});
     EXPECT_EQ(result.status, 2);
-    EXPECT_EQ(result.err.trimmed(), QStringLiteral("Wrong file format"));
+    EXPECT_EQ(result.err.trimmed(), path(QStringLiteral("bad.RTG")) + QStringLiteral(": Wrong file format"));
 
     result = run({QStringLiteral("bogus")});
     EXPECT_EQ(result.status, 2);

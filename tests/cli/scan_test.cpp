@@ -13,6 +13,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -227,21 +229,55 @@ TEST_F(CliScan, UnwritableOutputsAreRefusedBeforeTheArmMoves) {
     EXPECT_FALSE(QFile::exists(options.outPath));
 }
 
-TEST_F(CliScan, ASaveThatFailsAtTheEndPutsThePointsInTheSafetyCopysPlace) {
-    ASSERT_TRUE(QDir(dir.path()).mkdir("out"));
-    options.outPath = dir.filePath("out/s.rtg");
-    options.observer = [&](engine::TRS& t) {
-        if (t.liveRecord->ValidCellCount() >= 10)
-            QDir(dir.filePath("out")).removeRecursively();
-    };
-    const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
-    EXPECT_EQ(result.exitCode, cli::kExitFailure);
-    const QString rescue = dir.filePath("safety.rtg");
-    EXPECT_TRUE(s.errText.contains("the points were written to " + rescue + " instead"))
-        << s.errText.toStdString();
-    const records::LoadResult loaded = records::loadRecordFile(rescue);
-    ASSERT_TRUE(loaded.record);
-    EXPECT_EQ(loaded.record->ValidCellCount(), 61);
+TEST_F(CliScan, ASaveThatFailsAtTheEndPutsThePointsInARescueFileOfTheirOwn) {
+    // An earlier safety copy and an earlier rescue stay as they are; each failed save gets a
+    // file of its own, named in the message.
+    const QByteArray earlier = "an earlier safety copy";
+    QFile safety(dir.filePath("safety.rtg"));
+    ASSERT_TRUE(safety.open(QIODevice::WriteOnly) && safety.write(earlier) == earlier.size());
+    safety.close();
+    QStringList rescues;
+    for (const int cells : {61, 21}) {
+        options.plan.regions = {{600, 600 + cells - 1}};
+        ASSERT_TRUE(QDir(dir.path()).mkpath("out"));
+        options.outPath = dir.filePath("out/s.rtg");
+        options.observer = [&](engine::TRS& t) {
+            if (t.liveRecord->ValidCellCount() >= 10)
+                QDir(dir.filePath("out")).removeRecursively();
+        };
+        Streams streams;
+        const cli::AcquisitionResult result = cli::runAcquisition(options, streams.io);
+        EXPECT_EQ(result.exitCode, cli::kExitFailure);
+        static const QRegularExpression named("the points were written to (.*) instead");
+        const QRegularExpressionMatch match = named.match(streams.errText);
+        ASSERT_TRUE(match.hasMatch()) << streams.errText.toStdString();
+        rescues << match.captured(1);
+        EXPECT_TRUE(QFileInfo(rescues.last()).fileName().startsWith("rescue-"))
+            << rescues.last().toStdString();
+    }
+    ASSERT_EQ(rescues.size(), 2);
+    EXPECT_NE(rescues[0], rescues[1]);
+    for (int i = 0; i < 2; ++i) {
+        const records::LoadResult loaded = records::loadRecordFile(rescues[i]);
+        ASSERT_TRUE(loaded.record);
+        EXPECT_EQ(loaded.record->ValidCellCount(), i == 0 ? 61 : 21);
+    }
+    ASSERT_TRUE(safety.open(QIODevice::ReadOnly));
+    EXPECT_EQ(safety.readAll(), earlier);
+}
+
+TEST_F(CliScan, TheRecordAndTheTextNamingOneFileAreRefusedBeforeTheArmMoves) {
+    for (const QString& text : {options.outPath, dir.filePath("./s.rtg")}) {
+        options.textPath = text;
+        Streams streams;
+        const cli::AcquisitionResult result = cli::runAcquisition(options, streams.io);
+        EXPECT_EQ(result.exitCode, cli::kExitFailure);
+        EXPECT_TRUE(streams.errText.contains("--out and --text name the same file"))
+            << streams.errText.toStdString();
+        EXPECT_EQ(apparatus->sweepStepsSent(), 0u);
+        EXPECT_EQ(apparatus->withFirmware([](sim::Firmware& f) { return f.armPosition(); }), 900);
+        EXPECT_FALSE(QFile::exists(options.outPath));
+    }
 }
 
 TEST_F(CliScan, AHaltEndsWithItsOwnExitStatusAndKeepsThePoints) {

@@ -1,0 +1,140 @@
+// Line faults around a scan that the apparatus itself cannot tell: a configuration block out of
+// turn (line noise), the end of the move between two regions lost in a silence, a stall while the
+// settings are taken, and a sweep that went on through a lost link.
+#include "tests/support/simfixture.h"
+
+#include <thread>
+
+using namespace enginetest;
+using engine::ScanOutcome;
+using engine::ScanPlan;
+
+namespace {
+
+class LineFaults : public SimFixture {
+protected:
+    void SetUp() override {
+        SimFixture::SetUp();
+        connect();
+        plan.angularStep = 1;
+        plan.countingTime = 1;
+    }
+
+    sim::Firmware::Activity activity() {
+        return firmware([](sim::Firmware& f) { return f.activity(); });
+    }
+    int armPosition() {
+        return firmware([](sim::Firmware& f) { return f.armPosition(); });
+    }
+    // The arm range the apparatus keeps in its memory.
+    std::pair<int, int> storedRange() {
+        return firmware([](sim::Firmware& f) {
+            const sim::ConfigMemory::Words words = f.memory().storedWords();
+            return std::pair{words.armMin, words.armMax};
+        });
+    }
+    // Runs `fault` on this thread once, when `when` first holds during the scan.
+    void faultWhen(std::function<bool(engine::TRS&)> when, std::function<void()> fault) {
+        observer = [when = std::move(when), fault = std::move(fault), done = false](engine::RoutineId,
+                                                                                    engine::TRS& t) mutable {
+            if (!done && when(t)) {
+                done = true;
+                fault();
+            }
+        };
+    }
+
+    ScanPlan plan;
+};
+
+} // namespace
+
+TEST_F(LineFaults, AConfigurationBlockOutOfTurnIsNoiseAndNothingIsWrittenFromIt) {
+    const std::pair<int, int> range = storedRange();
+    plan.regions = {{400, 500}};
+    ASSERT_TRUE(driver->applySettings(plan, kWait));
+    faultWhen([](engine::TRS& t) { return t.liveRecord->ValidCellCount() >= 20; },
+              [this] {
+                  apparatus->injectByte('x');
+                  apparatus->injectGarbage(64);
+              });
+    ASSERT_TRUE(driver->startScan(plan, kWait));
+    const ScanOutcome outcome = driver->finishScan(kWait);
+    observer = nullptr;
+    // The garbled reply costs the link; what was measured stays.
+    EXPECT_EQ(outcome, ScanOutcome::LinkLost);
+    EXPECT_GE(validCells(), 20);
+    ASSERT_TRUE(driver->waitForApparatus(kWait));
+    ASSERT_TRUE(driver->waitUntilSettled(kWait));
+    EXPECT_EQ(storedRange(), range);
+    // The block the thread ends the run with is the apparatus's own.
+    shutDownThread();
+    EXPECT_EQ(storedRange(), range);
+}
+
+TEST_F(LineFaults, TheEndOfTheMoveBetweenRegionsLostInASilenceDoesNotStallTheScan) {
+    plan.regions = {{400, 420}, {1400, 1420}};
+    ASSERT_TRUE(driver->applySettings(plan, kWait));
+    // Silent from the middle of the move to the second region until the arm stands there: its
+    // positions and its 0x03 are lost.
+    faultWhen([this](engine::TRS& t) { return t.scanRegion == 1 && armPosition() > 900; },
+              [this] { apparatus->setSilent(true); });
+    std::thread speaker([this] {
+        while (!firmware([](sim::Firmware& f) { return f.silent(); }))
+            std::this_thread::sleep_for(1ms);
+        while (activity() != sim::Firmware::Activity::Idle)
+            std::this_thread::sleep_for(1ms);
+        apparatus->setSilent(false);
+    });
+    ASSERT_TRUE(driver->startScan(plan, kWait));
+    // The thread's clock runs only when moved: a few seconds without a position make it ask.
+    const bool ended = until([&] {
+        clock.advanceMs(100);
+        return driver->scanEnded();
+    });
+    speaker.join();
+    observer = nullptr;
+    ASSERT_TRUE(ended) << "the scan stalled";
+    EXPECT_EQ(driver->finishScan(kWait), ScanOutcome::Completed)
+        << thread->status().scanEndingText.toStdString();
+    EXPECT_EQ(validCells(), 42);
+}
+
+TEST_F(LineFaults, AStallWhileTheSettingsAreTakenIsRiddenOut) {
+    const std::function<void()> faults[] = {
+        [this] { apparatus->setSilent(true); },
+        [this] { apparatus->cutNextReply(); },
+    };
+    int countingTime = 3;
+    for (const auto& fault : faults) {
+        const std::uint64_t losses = thread->status().linkLosses;
+        fault();
+        // The apparatus answers again once the link has gone.
+        std::thread speaker([this, losses] {
+            while (thread->status().linkLosses == losses)
+                std::this_thread::sleep_for(1ms);
+            apparatus->setSilent(false);
+        });
+        plan.countingTime = ++countingTime;
+        const bool taken = driver->applySettings(plan, kWait);
+        speaker.join();
+        EXPECT_TRUE(taken);
+        EXPECT_GT(thread->status().linkLosses, losses);
+        EXPECT_EQ(thread->configSnapshot().countingTime, countingTime);
+    }
+}
+
+TEST_F(LineFaults, AnApparatusStillSweepingAfterAReconnectIsStopped) {
+    plan.regions = {{400, 2000}};
+    ASSERT_TRUE(driver->applySettings(plan, kWait));
+    const std::uint64_t losses = thread->status().linkLosses;
+    faultWhen([](engine::TRS& t) { return t.liveRecord->ValidCellCount() >= 20; },
+              [this] { apparatus->cutNextReply(); });
+    ASSERT_TRUE(driver->startScan(plan, kWait));
+    ASSERT_TRUE(until([&] { return thread->status().linkLosses != losses; }));
+    observer = nullptr;
+    ASSERT_TRUE(driver->waitForApparatus(kWait));
+    ASSERT_TRUE(until([&] { return activity() == sim::Firmware::Activity::Idle; }));
+    EXPECT_LT(armPosition(), 2000);
+    EXPECT_TRUE(driver->waitUntilSettled(kWait));
+}
