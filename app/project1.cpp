@@ -1,5 +1,6 @@
 #include "app/project1.h"
 
+#include "app/sessionend.h"
 #include "app/tform14.h"
 #include "app/tform15.h"
 #include "app/tform5.h"
@@ -118,9 +119,14 @@ int run(int argc, char** argv) {
         QTextStream(stderr) << "zavo-driver: " << error << '\n';
         return 2;
     }
-    Windows windows;
-    windows.main().show();
-    return QApplication::exec();
+    auto windows = std::make_unique<Windows>();
+    const SessionEnd sessionEnd(windows->thread(), [](int status) { QCoreApplication::exit(status); });
+    windows->main().show();
+    const int status = QApplication::exec();
+    // The windows' end ends the thread with the shutdown sequence, while the signals are still
+    // caught: a second one must not cut it short.
+    windows.reset();
+    return status;
 }
 
 } // namespace project1

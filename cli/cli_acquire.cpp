@@ -2,6 +2,7 @@
 
 #include "device/serialprovider.h"
 #include "engine/headlessupdates.h"
+#include "engine/sessionsignals.h"
 #include "engine/trs.h"
 #include "engine/uiexecutor.h"
 #include "records/recordfile.h"
@@ -19,7 +20,6 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <unistd.h>
 
@@ -28,28 +28,37 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::atomic<bool> interruptRaised{false};
-static_assert(std::atomic<bool>::is_always_lock_free);
-
-extern "C" void onInterrupt(int) {
-    interruptRaised.store(true);
-    // A second Ctrl+C ends the program at once.
-    std::signal(SIGINT, SIG_DFL);
-}
-
-// Catches Ctrl+C while it lives.
-class InterruptGuard {
+// The session's signals while a scan runs (Ctrl+C, SIGTERM, SIGHUP, SIGQUIT), read from their pipe
+// on every turn of the serving loop: the first stops the scan, which is then saved and the
+// apparatus shut down; a second hurries the end (no waiting for a stopped sweep's last rates) but
+// keeps the save and switching the HV off.
+class SignalGuard {
 public:
-    InterruptGuard() {
-        interruptRaised.store(false);
-        previous_ = std::signal(SIGINT, onInterrupt);
+    explicit SignalGuard(Io& io) : io_(io), signals_(engine::SessionSignals::install()) {}
+    ~SignalGuard() { engine::SessionSignals::uninstall(); }
+    SignalGuard(const SignalGuard&) = delete;
+    SignalGuard& operator=(const SignalGuard&) = delete;
+
+    void poll() {
+        int signal = 0;
+        if (signals_.take(&signal) == 0)
+            return;
+        interrupt.store(true);
+        if (signals_.taken() >= 2 && !hurry.exchange(true)) {
+            io_.err << "zavo-driver: " << engine::SessionSignals::name(signal)
+                    << " again: ending sooner; the points are still saved and the HV switched off "
+                       "(a third within a second ends at once)\n";
+            io_.err.flush();
+        }
     }
-    ~InterruptGuard() { std::signal(SIGINT, previous_); }
-    InterruptGuard(const InterruptGuard&) = delete;
-    InterruptGuard& operator=(const InterruptGuard&) = delete;
+    int signal() const { return signals_.first(); }
+
+    std::atomic<bool> interrupt{false};
+    std::atomic<bool> hurry{false};
 
 private:
-    void (*previous_)(int) = SIG_DFL;
+    Io& io_;
+    engine::SessionSignals& signals_;
 };
 
 QString degrees(int units) {
@@ -227,7 +236,7 @@ bool saveMeasured(engine::TRS& thread, const AcquisitionOptions& options, Acquis
 }
 
 // The exit status for how the scan ended, with its message.
-int outcomeExit(engine::ScanOutcome outcome, const engine::TRS& thread, Io& io) {
+int outcomeExit(engine::ScanOutcome outcome, const engine::TRS& thread, int signal, Io& io) {
     switch (outcome) {
     case engine::ScanOutcome::Completed:
         return kExitOk;
@@ -235,8 +244,8 @@ int outcomeExit(engine::ScanOutcome outcome, const engine::TRS& thread, Io& io) 
         io.err << "zavo-driver: the scan is incomplete: " << thread.status().scanEndingText << '\n';
         return kExitIncomplete;
     case engine::ScanOutcome::Interrupted:
-        io.out << "Scan stopped by Ctrl+C\n";
-        return kExitInterrupted;
+        io.out << "Scan stopped by " << engine::SessionSignals::name(signal) << '\n';
+        return engine::SessionSignals::exitStatus(signal);
     case engine::ScanOutcome::LinkLost:
         io.err << "zavo-driver: the link to the apparatus was lost during the scan\n";
         return kExitLinkLost;
@@ -315,7 +324,7 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
         result.exitCode = kExitFailure;
         return result;
     }
-    InterruptGuard interruptGuard;
+    SignalGuard caught(io);
     engine::UiExecutor executor;
     engine::HeadlessUpdates updates;
     engine::Sleeper sleeper(options.sleepScale);
@@ -330,14 +339,16 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
     env.safetyCopyDir = options.safetyCopyDir;
     engine::TRS thread(env);
     engine::HeadlessDriver driver(thread, executor, updates);
-    driver.setInterrupt(&interruptRaised);
+    driver.setInterrupt(&caught.interrupt);
+    driver.setHurry(&caught.hurry);
+    driver.setPoll([&caught] { caught.poll(); });
 
     io.out << "Waiting for the apparatus ...\n";
     io.out.flush();
     if (!driver.waitForApparatus(std::chrono::milliseconds(options.connectTimeoutMs))) {
         endThread(thread);
-        if (interruptRaised.load()) {
-            result.exitCode = kExitInterrupted;
+        if (caught.interrupt.load()) {
+            result.exitCode = engine::SessionSignals::exitStatus(caught.signal());
             return result;
         }
         if (const QString problem = thread.status().accessProblem; !problem.isEmpty())
@@ -374,7 +385,8 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
     if (!driver.applySettings(plan, 30s)) {
         endThread(thread);
         io.err << "zavo-driver: the apparatus did not take the settings\n";
-        result.exitCode = interruptRaised.load() ? kExitInterrupted : kExitLinkLost;
+        result.exitCode =
+            caught.interrupt.load() ? engine::SessionSignals::exitStatus(caught.signal()) : kExitLinkLost;
         return result;
     }
 
@@ -391,7 +403,7 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
     bool started = driver.startScan(plan, 60s);
     if (started)
         outcome = driver.finishScan(scanTimeLimit(plan, segments));
-    else if (interruptRaised.load())
+    else if (caught.interrupt.load())
         outcome = engine::ScanOutcome::Interrupted;
     if (outcome == engine::ScanOutcome::TimedOut && started)
         driver.stopScan(10s);
@@ -403,11 +415,11 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
     if (outcome != engine::ScanOutcome::LinkLost && thread.linkReady.load()) {
         driver.setInterrupt(nullptr); // switching the HV off must not be cut short
         thread.requestHv(false);
-        driver.serveUntil([&] { return !thread.hvIsOn.load(); }, 10s);
+        driver.serveUntil([&] { return !thread.hvIsOn.load(); }, caught.hurry.load() ? 3s : 10s);
     }
     endThread(thread);
-    const int code = outcomeExit(outcome, thread, io);
-    result.exitCode = saved || code == kExitInterrupted ? code : kExitFailure;
+    const int code = outcomeExit(outcome, thread, caught.signal(), io);
+    result.exitCode = saved || outcome == engine::ScanOutcome::Interrupted ? code : kExitFailure;
     io.out.flush();
     return result;
 }

@@ -26,7 +26,11 @@ void HeadlessDriver::observe(RoutineId id, TRS& t) {
 
 bool HeadlessDriver::serveUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
-    while (!done()) {
+    while (true) {
+        if (poll_)
+            poll_();
+        if (done())
+            break;
         if (interrupted() || Clock::now() >= deadline)
             return done();
         executor_.serveFor(std::chrono::milliseconds(20));
@@ -114,7 +118,8 @@ ScanOutcome HeadlessDriver::finishScan(std::chrono::milliseconds timeout,
     if (thread_.status().linkLosses != linkLossesAtStart_)
         return ScanOutcome::LinkLost;
     if (ended && scanEnded_) {
-        serveUntil([&] { return !thread_.status().deviceBusy || !thread_.linkReady.load(); }, stopTimeout);
+        serveUntil([&] { return !thread_.status().deviceBusy || !thread_.linkReady.load() || hurried(); },
+                   stopTimeout);
         return thread_.scanEnding.load() == scanEndingIncomplete ? ScanOutcome::Incomplete
                                                                  : ScanOutcome::Completed;
     }
@@ -130,8 +135,9 @@ ScanOutcome HeadlessDriver::finishScan(std::chrono::milliseconds timeout,
 
 bool HeadlessDriver::stopScan(std::chrono::milliseconds timeout) {
     thread_.requestStop();
-    return serveUntil([&] { return thread_.scanState.load() == scanIdle; }, timeout) &&
-           waitUntilSettled(timeout);
+    if (!serveUntil([&] { return thread_.scanState.load() == scanIdle || hurried(); }, timeout))
+        return false;
+    return hurried() || waitUntilSettled(timeout);
 }
 
 const char* scanOutcomeText(ScanOutcome outcome) {

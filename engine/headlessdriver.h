@@ -44,6 +44,12 @@ public:
     // A flag (raised from elsewhere, e.g. by Ctrl+C) that ends every wait early.
     void setInterrupt(const std::atomic<bool>* flag) { interrupt_ = flag; }
     bool interrupted() const { return interrupt_ && interrupt_->load(); }
+    // A flag that cuts short the waits that only pace the end (a stopped sweep's last rates, the
+    // apparatus settling); the save and switching the HV off are never skipped for it.
+    void setHurry(const std::atomic<bool>* flag) { hurry_ = flag; }
+    bool hurried() const { return hurry_ && hurry_->load(); }
+    // Called on every turn of the serving loop (e.g. to read a signal pipe that raises the flags).
+    void setPoll(std::function<void()> poll) { poll_ = std::move(poll); }
     // Called after every routine the thread posts (progress display).
     void setProgress(HeadlessUpdates::Observer progress) { progress_ = std::move(progress); }
 
@@ -89,6 +95,8 @@ private:
     UiExecutor& executor_;
     HeadlessUpdates& updates_;
     const std::atomic<bool>* interrupt_ = nullptr;
+    const std::atomic<bool>* hurry_ = nullptr;
+    std::function<void()> poll_;
     HeadlessUpdates::Observer progress_;
     bool configSeen_ = false;
     bool scanStarted_ = false;

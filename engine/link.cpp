@@ -85,6 +85,7 @@ void TRS::passDisconnected() {
     zavo::writeHandshakeRequest();
     // The held block counts as invalid until the apparatus sends its own.
     config.marker[0] = 'N';
+    blockReceived_ = false;
     lastCode = CommandQueue::kNone;
     connected.store(true);
     handshakePending = true;
@@ -180,7 +181,12 @@ void TRS::forgetMoveRequests() {
 }
 
 void TRS::endOfRun() {
-    if (connected.load() && !handshakePending) {
+    // The shutdown sequence writes the held block back into the apparatus's memory, so it is only
+    // sent once the apparatus's own block has come: a run ended during the handshake (Ctrl+C while
+    // connecting) sends nothing more rather than overwriting the apparatus's memory with a block
+    // it never sent. The high voltage cannot be on before the block: it is switched on only by a
+    // request, which waits behind the block's reading.
+    if (connected.load() && !handshakePending && blockReceived_) {
         applyPendingRegions();
         zavo::sendShutdownSequence(config, deviceBusy, [this](int ms) { sleeper_.pauseMs(ms); });
     }
@@ -209,6 +215,11 @@ void TRS::writeDeviceSettings() {
     settings_.writeInt(deviceSection, QStringLiteral("TRATE"), config.countingTime);
     settings_.writeInt(deviceSection, QStringLiteral("ARATE"), config.angularStep);
     settings_.writeInt(deviceSection, QStringLiteral("RTGV"), config.hvSetting);
+}
+
+void TRS::writeSafetyCopyIfModified() {
+    if (liveRecord && liveRecord->modified.load())
+        writeSafetyCopy();
 }
 
 void TRS::writeSafetyCopy() {

@@ -33,11 +33,16 @@ void TRS::timersStep() {
         hvOffDeadline = now + kHvOffIntervalMs;
     }
     if (now > safetyDeadline) {
-        if (liveRecord && liveRecord->modified.load())
-            writeSafetyCopy();
+        writeSafetyCopyIfModified();
         safetyDeadline = now + kSafetyIntervalMs;
     }
     const int state = scanState.load();
+    // While a scan runs the copy is also kept within a minute of the points (and written at each
+    // segment's end): a program killed mid-scan loses at most the last minute's measurements.
+    if (state != scanIdle && state != scanMovingArm && now > scanSafetyDeadline_) {
+        writeSafetyCopyIfModified();
+        scanSafetyDeadline_ = now + kScanSafetyIntervalMs;
+    }
     if (state == scanScanning || state == scanUnconditional) {
         const auto minutes = static_cast<int>((scanEndTime - now) / 60000);
         if (minutes != remainingMinutes) {

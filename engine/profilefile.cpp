@@ -1,9 +1,9 @@
 #include "engine/profilefile.h"
 
+#include "records/boundedread.h"
 #include "records/safefile.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStringList>
@@ -20,11 +20,33 @@ std::mutex& fileLock() {
     return lock;
 }
 
-QStringList readLines(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return profiletext::split(file.readAll());
+// The settings are a few short lines; a file beyond this is no settings file of ours.
+constexpr qsizetype kMaxSettingsBytes = 1024 * 1024;
+
+// Tells once per file, on standard error, why its settings are not used (the windows have no place
+// for it before they exist, and the command line says it where its other messages go).
+void reportUnusable(const QString& path, const QString& reason) {
+    static QStringList told;
+    if (told.contains(path))
+        return;
+    told.append(path);
+    std::fprintf(
+        stderr,
+        "zavo-driver: %s is not used (%s); the settings' defaults apply and the file is left as it is\n",
+        qPrintable(path), qPrintable(reason));
+}
+
+// The file's lines; nullopt when a file is there but is no usable settings file (no regular file,
+// over 1 MiB, unreadable): then the defaults apply and the file must not be written over.
+std::optional<QStringList> readLines(const QString& path) {
+    const records::BoundedRead read = records::readBoundedFile(path, kMaxSettingsBytes);
+    if (read.refusal == records::ReadRefusal::None)
+        return profiletext::split(read.bytes);
+    if (read.refusal == records::ReadRefusal::CannotOpen && !QFileInfo::exists(path) &&
+        !QFileInfo(path).isSymLink())
+        return QStringList(); // no file yet: defaults, and the first write creates it
+    reportUnusable(path, read.reason);
+    return std::nullopt;
 }
 
 // The section named by a header line, or nothing when the line is no header.
@@ -84,12 +106,15 @@ QString ProfileFile::defaultPath() {
 
 int ProfileFile::readInt(const QString& section, const QString& key, int defaultValue) const {
     std::lock_guard lock(fileLock());
-    return profiletext::readInt(readLines(path_), section, key, defaultValue);
+    return profiletext::readInt(readLines(path_).value_or(QStringList()), section, key, defaultValue);
 }
 
 bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value) {
     std::lock_guard lock(fileLock());
-    QStringList lines = readLines(path_);
+    std::optional<QStringList> read = readLines(path_);
+    if (!read)
+        return false;
+    QStringList& lines = *read;
     if (!profiletext::write(lines, section, key, value))
         return false;
     QDir().mkpath(QFileInfo(path_).absolutePath());

@@ -147,6 +147,7 @@ void TRS::receiveConfigReply() {
 
 void TRS::receiveConfig(const zavo::DeviceConfig& block) {
     config = block;
+    blockReceived_ = true;
     config.radiatorSelection = 0;
     // A block may hold any counting time; the scan gate carries it in hundredths as a 16-bit word,
     // so it is kept within what the windows offer.

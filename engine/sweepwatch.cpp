@@ -164,6 +164,7 @@ void TRS::countMissingSteps(int from, int to) {
 }
 
 void TRS::segmentFinished() {
+    writeSafetyCopyIfModified();
     int from = 0;
     int to = 0;
     if (scanState.load() == scanUnconditional) {
@@ -223,6 +224,7 @@ void TRS::scanBegins() {
     missingSteps_ = 0;
     probing_ = false;
     windingDown_ = false;
+    scanSafetyDeadline_ = clock_.nowMs() + kScanSafetyIntervalMs;
 }
 
 } // namespace engine

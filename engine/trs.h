@@ -118,6 +118,8 @@ struct TrsStatus {
 class TRS {
 public:
     static constexpr int kSafetyIntervalMs = 15 * 60 * 1000;
+    // While a scan runs, besides the 15-minute timer and each segment's end.
+    static constexpr int kScanSafetyIntervalMs = 60 * 1000;
     static constexpr int kHvOffIntervalMs = 30 * 60 * 1000;
     static constexpr const char* kSafetyCopyName = "safety.rtg";
     // A counted sweep that sends nothing for its counting time plus this is asked where it is.
@@ -327,6 +329,7 @@ private:
     void readDeviceSettings();
     void writeDeviceSettings();
     void writeSafetyCopy();
+    void writeSafetyCopyIfModified();
 
     // ---- queue codes (codes.cpp) ----
     void enqueue(std::uint8_t code);
@@ -416,6 +419,7 @@ private:
     bool handshakePending = false;
     bool awaitingAck = false;
     bool deviceBusy = false;
+    bool blockReceived_ = false; // the apparatus's block came on this link
     int replyWatchdog = 0;
     bool configAsked_ = false;       // the block was asked for ('x' sent) and has not come yet
     bool positionAsked_ = false;     // an 'I' came: the 'W' that follows answers a status poll
@@ -436,6 +440,7 @@ private:
     int idleCounter = 0;
     bool polledSincePause_ = false; // a status poll went out since the last 200 ms pause
     std::int64_t safetyDeadline = 0;
+    std::int64_t scanSafetyDeadline_ = 0; // the next safety copy while a scan runs
     std::int64_t hvOffDeadline = 0;
     RecordView recordView_;
     // Record cells measured since the last read-out refresh (first > last: none), and what they

@@ -1,9 +1,8 @@
 // Reading and writing record files.
 #include "records/recordfile.h"
 
+#include "records/boundedread.h"
 #include "records/safefile.h"
-
-#include <QFile>
 
 namespace records {
 
@@ -33,24 +32,20 @@ std::unique_ptr<trecdata> parseRecordFile(QByteArrayView bytes, QString* error) 
 
 LoadResult loadRecordFile(const QString& path) {
     LoadResult result;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Anything that is no regular file, or longer than a record can be, is not read to its end:
+    // it is no record file.
+    const BoundedRead read = readBoundedFile(path, kMaxRecordFileBytes);
+    if (read.refusal == ReadRefusal::CannotOpen) {
         result.error = LoadError::CannotOpen;
-        result.message = QStringLiteral("Cannot open %1: %2").arg(path, file.errorString());
+        result.message = QStringLiteral("Cannot open %1: %2").arg(path, read.reason);
         return result;
     }
-    if (file.size() > kMaxRecordFileBytes) {
-        // Not read at all: a record file is never that long.
+    if (read.refusal != ReadRefusal::None) {
         result.error = LoadError::WrongFormat;
         result.message = QString::fromLatin1(kWrongFileFormat);
         return result;
     }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        result.error = LoadError::CannotOpen;
-        result.message = QStringLiteral("Cannot read %1: %2").arg(path, file.errorString());
-        return result;
-    }
+    const QByteArray& bytes = read.bytes;
     result.record = parseRecordFile(bytes, &result.message);
     if (!result.record) {
         result.error = LoadError::WrongFormat;

@@ -8,13 +8,17 @@
 #
 # Usage: scripts/soak.sh [RUNS] [FAULT...]   (default 20 runs of every fault; build/ must be built)
 #   faults: none stray silence-end silence-hole halt sigint-early bad-out unplug garbage cut
-#           noise-block silence-repos setup-stall
-#   (sigint-early, bad-out, silence-repos and setup-stall concern the command line only)
+#           noise-block silence-repos setup-stall sigterm sighup sigquit sigint-twice pipe-closed
+#           sigint-handshake
+#   (sigint-early, bad-out, silence-repos, setup-stall, pipe-closed and sigint-handshake concern the
+#   command line only)
 #   noise-block: an 'x' out of turn and 64 random bytes (what a configuration block looks like);
 #   silence-repos: a second of silence over the end of the move between two regions;
 #   setup-stall: 300 ms of silence while the settings are taken, before the scan.
 # The "memory" column counts the runs by the apparatus's configuration memory (arm range in steps)
 # before and after the run: "100..2400>100..2400" is unchanged.
+# The columns hv-on and open count the runs that left the apparatus with its high voltage on, and
+# with its session open (no shutdown sequence ending in '!'), as the simulator reports at its end.
 # Environment: SOAK_SCALE (simulator time scale, default 10), SOAK_TIMEOUT (seconds, default 30),
 # SOAK_WINDOW_RUNS (runs through the windows per fault, default 5; 0 skips them), SOAK_DRIVER,
 # SOAK_SIM and SOAK_WINDOWS (the programs), SOAK_KEEP=1 keeps the work folder.
@@ -25,7 +29,7 @@ runs=${1:-20}
 [ $# -gt 0 ] && shift
 faults=("$@")
 [ ${#faults[@]} -eq 0 ] && faults=(none stray silence-end silence-hole halt sigint-early bad-out unplug garbage cut
-  noise-block silence-repos setup-stall)
+  noise-block silence-repos setup-stall sigterm sighup sigquit sigint-twice pipe-closed sigint-handshake)
 scale=${SOAK_SCALE:-10}
 timeout=${SOAK_TIMEOUT:-30}
 driver=${SOAK_DRIVER:-build/app/zavo-driver}
@@ -117,6 +121,8 @@ inject_early() {
 inject() {
   local fault=$1 dir=$2 pid=$3
   inject_early "$fault" "$dir" "$pid" && return
+  # Ctrl+C while the program connects: before the sweep, during the handshake.
+  [ "$fault" = sigint-handshake ] && { sleep 0.15; kill -INT "$pid"; return; }
   wait_for_sweep "$dir" "$timeout" "$pid" || return
   case $fault in
     stray) sleep 0.3; echo stray >"$dir/faults" ;;
@@ -128,6 +134,10 @@ inject() {
     garbage) sleep 0.5; echo "garbage 40" >"$dir/faults" ;;
     cut) sleep 0.5; echo cut >"$dir/faults" ;;
     noise-block) sleep 0.3; printf 'stray 120\ngarbage 64\n' >"$dir/faults" ;;
+    sigterm) sleep 0.5; kill -TERM "$pid" ;;
+    sighup) sleep 0.5; kill -HUP "$pid" ;;
+    sigquit) sleep 0.5; kill -QUIT "$pid" ;;
+    sigint-twice) sleep 0.5; kill -INT "$pid"; sleep 0.03; kill -INT "$pid" ;;
   esac
 }
 
@@ -151,13 +161,16 @@ wait_client() {
   fi
 }
 
-# Ends the simulator of a run; sets sim_sent to the sweep steps it sent whole.
+# Ends the simulator of a run; sets sim_sent to the sweep steps it sent whole, sim_left to how the
+# apparatus was left: "HV-SESSION" (HV on or off, session ended or open).
 stop_sim() {
   local dir=$1
   kill -TERM $simpid
   wait $simpid
   sim_sent=$(sed -n 's/.*sweep steps sent: \([0-9]*\).*/\1/p' "$dir/sim.err" | tail -1)
   sim_sent=${sim_sent:-0}
+  sim_left=$(sed -n 's/.*left with HV \([a-z]*\), session \([a-z]*\).*/\1-\2/p' "$dir/sim.err" | tail -1)
+  sim_left=${sim_left:-unknown-unknown}
 }
 
 # One scan with one fault. Prints: exit-code sent saved memory (exit code "hang" when it never
@@ -168,9 +181,16 @@ one_run() {
   local out=$dir/scan.rtg memory
   [ "$fault" = bad-out ] && out=$dir/missing-folder/scan.rtg
   memory=$(memory_of "$dir")
-  # shellcheck disable=SC2046 # the regions are separate words
-  "$driver" scan --port "$dir/port" $(fault_regions "$fault") --time 0.1 --out "$out" \
-    >"$dir/driver.out" 2>"$dir/driver.err" </dev/null &
+  if [ "$fault" = pipe-closed ]; then
+    # Standard output into a reader that goes away after the first line (`... | head -1`).
+    # shellcheck disable=SC2046 # the regions are separate words
+    "$driver" scan --port "$dir/port" $(fault_regions "$fault") --time 0.1 --out "$out" \
+      > >(head -1 >"$dir/driver.out") 2>"$dir/driver.err" </dev/null &
+  else
+    # shellcheck disable=SC2046 # the regions are separate words
+    "$driver" scan --port "$dir/port" $(fault_regions "$fault") --time 0.1 --out "$out" \
+      >"$dir/driver.out" 2>"$dir/driver.err" </dev/null &
+  fi
   local drvpid=$!
   inject "$fault" "$dir" $drvpid
   local saved=0 file
@@ -183,7 +203,7 @@ one_run() {
   if [ -n "$file" ] && [ -f "$file" ]; then
     saved=$("$driver" info "$file" 2>/dev/null | sed -n 's/.*"validCells": \([0-9]*\).*/\1/p')
   fi
-  echo "$client_code $sim_sent ${saved:-0} $memory"
+  echo "$client_code $sim_sent ${saved:-0} $sim_left $memory"
 }
 
 # One scan through the windows with one fault. Prints: outcome sent kept, the outcome being
@@ -210,7 +230,7 @@ one_window_run() {
     *complete=no*) outcome=incomplete ;;
     *) outcome=nostart ;;
   esac
-  echo "$outcome $sim_sent ${kept:-0} $memory"
+  echo "$outcome $sim_sent ${kept:-0} $sim_left $memory"
 }
 
 # One table: every fault run COUNT times by RUN (one_run or one_window_run), whose first word is
@@ -218,13 +238,16 @@ one_window_run() {
 tabulate() {
   local run=$1 count=$2 complete=$3 heading=$4
   shift 4
-  printf "%-13s %4s  %-26s %6s %6s %5s %8s %5s  %s\n" fault runs "$heading" sent kept lost partial0 hangs memory
-  local fault i outcome sent kept memory
+  printf "%-16s %4s  %-26s %6s %6s %5s %8s %5s %5s %5s  %s\n" fault runs "$heading" sent kept lost partial0 hangs \
+    hv-on open memory
+  local fault i outcome sent kept left memory
   for fault in "$@"; do
     declare -A outcomes=() memories=()
-    local sent_total=0 kept_total=0 lost=0 partial=0 hangs=0 summary="" memory_summary="" c
+    local sent_total=0 kept_total=0 lost=0 partial=0 hangs=0 hv_on=0 open=0 summary="" memory_summary="" c
     for ((i = 1; i <= count; i++)); do
-      read -r outcome sent kept memory < <("$run" "$fault" "$i")
+      read -r outcome sent kept left memory < <("$run" "$fault" "$i")
+      [[ $left == on-* ]] && hv_on=$((hv_on + 1))
+      [[ $left == *-open ]] && open=$((open + 1))
       outcomes[$outcome]=$((${outcomes[$outcome]:-0} + 1))
       memories[$memory]=$((${memories[$memory]:-0} + 1))
       sent_total=$((sent_total + sent))
@@ -235,8 +258,8 @@ tabulate() {
     done
     for c in $(printf "%s\n" "${!outcomes[@]}" | sort); do summary+="$c:${outcomes[$c]} "; done
     for c in $(printf "%s\n" "${!memories[@]}" | sort); do memory_summary+="$c:${memories[$c]} "; done
-    printf "%-13s %4d  %-26s %6d %6d %5d %8d %5d  %s\n" "$fault" "$count" "$summary" "$sent_total" "$kept_total" \
-      "$lost" "$partial" "$hangs" "$memory_summary"
+    printf "%-16s %4d  %-26s %6d %6d %5d %8d %5d %5d %5d  %s\n" "$fault" "$count" "$summary" "$sent_total" \
+      "$kept_total" "$lost" "$partial" "$hangs" "$hv_on" "$open" "$memory_summary"
     unset outcomes memories
   done
 }
@@ -246,7 +269,10 @@ tabulate one_run "$runs" 0 "exit codes" "${faults[@]}"
 if [ "$window_runs" -gt 0 ]; then
   window_faults=()
   for fault in "${faults[@]}"; do
-    case $fault in sigint-early | bad-out | silence-repos | setup-stall) ;; *) window_faults+=("$fault") ;; esac
+    case $fault in
+      sigint-early | bad-out | silence-repos | setup-stall | pipe-closed | sigint-handshake) ;;
+      *) window_faults+=("$fault") ;;
+    esac
   done
   if [ ${#window_faults[@]} -gt 0 ]; then
     echo

@@ -102,7 +102,10 @@ void Firmware::receive(std::span<const std::uint8_t> bytes) {
     for (std::uint8_t byte : bytes) {
         lastInputArrival_ = std::max(now_, lastInputArrival_) + options_.byteTime;
         input_.emplace_back(lastInputArrival_, byte);
+        receivedTail_.push_back(static_cast<char>(byte));
     }
+    if (receivedTail_.size() > kReceivedTail)
+        receivedTail_.erase(0, receivedTail_.size() - kReceivedTail);
     advanceTo(now_);
 }
 

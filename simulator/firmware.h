@@ -40,6 +40,7 @@
 #include <deque>
 #include <limits>
 #include <span>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -107,6 +108,12 @@ public:
     int armMax() const { return armMax_; }
     int gate() const { return gate_; }
     bool hvOn() const { return hvOn_; }
+    // The last bytes the computer sent (up to kReceivedTail, oldest first): what a program left
+    // the apparatus with when it ended (its shutdown sequence ends in the block and '!').
+    static constexpr std::size_t kReceivedTail = 80;
+    std::string receivedTail() const { return receivedTail_; }
+    // '!' came and no command since: the computer ended its session.
+    bool sessionEnded() const { return sessionEnded_; }
     int hvSetting() const { return hvSetting_; }
     bool speakerOn() const { return speakerOn_; }
     const ConfigMemory& memory() const { return memory_; }
@@ -199,6 +206,7 @@ private:
     bool hvOn_ = false;
     bool speakerOn_ = true;
     bool sessionEnded_ = false;
+    std::string receivedTail_;
     bool silent_ = false;
     bool stalled_ = false;
     bool cutNext_ = false;

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <unistd.h>
 #include <vector>
 
@@ -86,5 +87,16 @@ int main(int argc, char** argv) {
     server.run(stopRequested);
     faults.join();
     tell("sweep steps sent: " + std::to_string(apparatus->sweepStepsSent()));
+    // How the computer left the apparatus, for fault rehearsals.
+    const auto [hv, ended, tail] = apparatus->withFirmware(
+        [](sim::Firmware& f) { return std::tuple(f.hvOn(), f.sessionEnded(), f.receivedTail()); });
+    std::string last;
+    for (const char c : tail.substr(tail.size() > 8 ? tail.size() - 8 : 0)) {
+        char hex[4];
+        std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned char>(c));
+        last += (last.empty() ? "" : " ") + std::string(hex);
+    }
+    tell(std::string("left with HV ") + (hv ? "on" : "off") + ", session " + (ended ? "ended" : "open") +
+         ", last bytes received: " + (last.empty() ? "none" : last));
     return 0;
 }

@@ -1,6 +1,7 @@
 // Filling a copy of the Moseley's-law template.
 #include "scalar/export/moseleytemplate.h"
 
+#include "records/boundedread.h"
 #include "records/safefile.h"
 #include "scalar/export/xlsxpackage.h"
 
@@ -9,6 +10,13 @@
 #include <QFileInfo>
 
 namespace scalar {
+namespace {
+
+// The template is a small workbook (about 20 kB); a file far beyond it is none, and is not read to
+// its end.
+constexpr qsizetype kMaxTemplateBytes = 16 * 1024 * 1024;
+
+} // namespace
 
 QString findTemplate(const QString& programFolder) {
     const QDir folder(programFolder);
@@ -69,13 +77,13 @@ SpreadsheetOutcome exportScalarTemplate(const ScalarTable& table, const QString&
     const bool saved = records::produceFileSafely(
         path,
         [&](const QString& tempPath) {
-            QFile source(templatePath);
-            if (!source.open(QIODevice::ReadOnly)) {
-                why = QStringLiteral("Cannot read %1: %2").arg(templatePath, source.errorString());
+            const records::BoundedRead source = records::readBoundedFile(templatePath, kMaxTemplateBytes);
+            if (source.refusal != records::ReadRefusal::None) {
+                why = QStringLiteral("Cannot read %1: %2").arg(templatePath, source.reason);
                 return false;
             }
             QFile copy(tempPath);
-            const QByteArray bytes = source.readAll();
+            const QByteArray& bytes = source.bytes;
             if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate) || copy.write(bytes) != bytes.size() ||
                 !copy.flush()) {
                 why = QStringLiteral("Cannot write %1").arg(tempPath);

@@ -12,10 +12,12 @@
 //
 //   zavo-soak-windows --port PATH [--roi FROM:TO] [--time SECONDS] [--limit SECONDS]
 #include "app/project1.h"
+#include "app/sessionend.h"
 #include "connection/devicesetup.h"
 
 #include "engine/qtuiexecutor.h"
 #include "engine/trs.h"
+#include "records/recordfile.h"
 #include "records/trecdata.h"
 #include "widgets/controls.h"
 #include "widgets/messages.h"
@@ -108,8 +110,9 @@ bool setUpScan(project1::Windows& windows, const Plan& plan) {
         30s);
 }
 
-// Until the scan has started and come back to rest (the status no longer reports it running).
-bool runScan(project1::Windows& windows, const Plan& plan) {
+// Until the scan has started and come back to rest (the status no longer reports it running), or
+// a signal ended the session (`ended`).
+bool runScan(project1::Windows& windows, const Plan& plan, const bool& ended) {
     TForm1& main = windows.main();
     engine::TRS& thread = windows.thread();
     engine::QtUiExecutor& executor = windows.executor();
@@ -117,10 +120,12 @@ bool runScan(project1::Windows& windows, const Plan& plan) {
     const auto running = [&] {
         return thread.scanState.load() != engine::scanIdle || thread.status().adjusting;
     };
-    if (!executor.waitUntil(running, 30s))
+    if (!executor.waitUntil([&] { return running() || ended; }, 30s))
         return false;
-    if (!executor.waitUntil([&] { return !running(); }, plan.limit))
+    if (!executor.waitUntil([&] { return !running() || ended; }, plan.limit))
         return false;
+    if (ended)
+        return true;
     // The window's status follows the thread's state in its next routine (after a reconnection
     // when the link was lost).
     executor.waitUntil(
@@ -180,10 +185,17 @@ int main(int argc, char** argv) {
             << ")\n";
         return 3;
     }
-    const bool ended = runScan(*windows, plan);
-    const QString status = main.scanstate->text();
+    // A signal ends the windows as it ends the program: what is kept is then the safety copy.
+    bool signalled = false;
+    const project1::SessionEnd sessionEnd(thread, [&](int) { signalled = true; });
+    const bool ended = runScan(*windows, plan, signalled);
+    const QString status = signalled ? QStringLiteral("ended by a signal") : main.scanstate->text();
     const trecdata* live = thread.liveRecord.get();
-    const int points = live ? live->ValidCellCount() : 0;
+    int points = live ? live->ValidCellCount() : 0;
+    if (signalled) {
+        const records::LoadResult kept = records::loadRecordFile(thread.safetyCopyPath());
+        points = kept.record ? kept.record->ValidCellCount() : 0;
+    }
 
     // Closing as the user does; the measured scan is not saved (its points are counted above).
     ui::setMessageResponder([](const ui::Message&) { return ui::Reply::No; });
