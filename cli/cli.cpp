@@ -22,7 +22,7 @@ constexpr std::array kCommands = {
             &runExportXlsx},
     Command{"scan", "[OPTIONS] --out FILE.RTG", "scan on the apparatus and save the record (scan --help)",
             &runScan},
-    Command{"print", "FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines]",
+    Command{"print", "FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines] [--settings rtg.ini]",
             "write a record's printed page as a PDF (landscape, with its comment)", &runPrint},
     Command{"demo", "[--out-dir DIR]", "a short scan on the simulated apparatus, saved with a text export",
             &runDemo},

@@ -8,6 +8,7 @@
 // on this thread). Other windows are reached through PeerWindows, also set by start-up.
 #pragma once
 
+#include "analysis/evaloptions.h"
 #include "engine/requests.h"
 #include "mainwindow/consolerules.h"
 #include "mainwindow/peerwindows.h"
@@ -16,6 +17,7 @@
 #include "version.h"
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -23,6 +25,7 @@
 #include <optional>
 #include <vector>
 
+class EvalSettingsDialog;
 class FileDialogs;
 class FormUpdates;
 class MoveArmShortcut;
@@ -104,6 +107,8 @@ public:
     SpeedButton* dall;
     std::array<SpeedButton*, 5> d{}; // d1..d5
     QTableWidget* aranges;
+    QPushButton* evalSettingsButton; // "Evaluation settings"
+    EvalSettingsDialog* evalSettings;
 
     // ---- Settings strip (`Panel4`) ----
     QLabel* sfrq;
@@ -169,6 +174,14 @@ public:
     // this window closes (the program ends only once no window runs a loop of its own).
     void closeApparatusDialogs();
 
+    // ---- Evaluation (tform1_evaluation.cpp) ----
+    // The evaluation settings dialog; true when its options were kept.
+    bool editEvaluationSettings();
+    // The settings the evaluation and the Bragg read-out start from (a record's comment wins).
+    const analysis::EvalOptions& evaluationDefaults() const;
+    // The lines under the printed page's title for a record: now, its file, its settings.
+    QStringList printedInfo(const trecdata& record) const;
+
     // ---- Handlers ----
     void recClick();
     void _pauseClick();
@@ -233,6 +246,7 @@ private:
     void createUpperArea();
     void createSettingsStrip();
     void createRegionPanel();
+    void createEvaluationControls();
     void connectHandlers();
 
     // FormCreate steps (tform1_lifecycle.cpp).

@@ -36,6 +36,6 @@ void TForm1::SpeedButton2Click() {
     if (!dialog || dialog->exec() != QDialog::Accepted || !displayedRecord_)
         return;
     if (!dialog->printRecord(*displayedRecord_, plot->printView(), lista->currentText(),
-                             comment->toPlainText()))
+                             comment->toPlainText(), printedInfo(*displayedRecord_)))
         ui::showError(this, QStringLiteral("Printing failed"));
 }

@@ -119,10 +119,12 @@ void TForm6::BitBtn2Click() {
 }
 
 bool TForm6::printRecord(const trecdata& record, const printing::PrintView& view, const QString& title,
-                         const QString& comment) {
+                         const QString& comment, const QStringList& info) {
     printer_.setDocName(QString::fromLatin1(printing::kJobName));
     printing::PageText text;
     text.title = title;
+    text.info = info;
+    text.fillPaper = true;
     if (CheckBox1->isChecked()) {
         text.comment = printing::commentLines(comment);
     }

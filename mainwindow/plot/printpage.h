@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <utility>
+
 class QPagedPaintDevice;
 class QPainter;
 class trecdata;
@@ -31,9 +33,21 @@ struct PrintView {
 PrintView unzoomedView(QSize panel = kDesignPanelSize);
 
 struct PageText {
+    PageText() = default;
+    PageText(QString pageTitle, QStringList commentLines = {})
+        : title(std::move(pageTitle)), comment(std::move(commentLines)) {}
+
     QString title;       // the record list's entry of the record
     QStringList comment; // the comment's lines; empty when the comment is not printed
+    QStringList info;    // lines under the title (date, file, settings: pageInfoLines)
+    QStringList table;   // lines under the plot (the results of an evaluation), in a fixed-pitch font
+    // Grow the plot in one direction to the shape of the space it gets, so it uses all the paper.
+    bool fillPaper = false;
 };
+
+// The view with its plot grown to the shape of `area` (page units): the axes box and the curve area
+// gain the same logical pixels, so the curve keeps its frame and axes around it.
+PrintView filledView(const PrintView& view, QSize area);
 
 // Paints the page onto the painter's whole device with its current (initial) font and pen: the line
 // height comes from that font. The painter's state is restored afterwards.

@@ -106,6 +106,9 @@ void ScanPlot::createTools(QWidget* toolParent) {
     coords_->setObjectName(QStringLiteral("coords"));
     coords_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     coords_->setMinimumWidth(180);
+    coordsBragg_ = new QLabel(toolParent);
+    coordsBragg_->setObjectName(QStringLiteral("coordsBragg"));
+    coordsBragg_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 }
 
 QWidget* ScanPlot::PaintBox2() const {
@@ -136,6 +139,7 @@ void ScanPlot::setRecord(trecdata* record) {
             tool->setEnabled(false);
         }
         coords_->clear();
+        coordsBragg_->clear();
     }
     pressPointto();
     panel4_->setEnabled(record_ != nullptr);

@@ -11,6 +11,7 @@
 // from the record. The record is not owned; whoever frees it must first call setRecord(nullptr).
 #pragma once
 
+#include "analysis/evaloptions.h"
 #include "mainwindow/plot/plotgeometry.h"
 #include "mainwindow/plot/printpage.h"
 
@@ -49,6 +50,12 @@ public:
     QToolButton* pointto() const { return pointto_; }
     QToolButton* linebtn() const { return linebtn_; }
     QLabel* coords() const { return coords_; }
+    // Beside `coords`: wavelength and energy in first order at the cursor, and the rate's ±.
+    QLabel* coordsBragg() const { return coordsBragg_; }
+
+    // The evaluation settings the Bragg read-out uses (a record's comment words win for it).
+    void setEvalDefaults(const analysis::EvalOptions& options) { evalDefaults_ = options; }
+    const analysis::EvalOptions& evalDefaults() const { return evalDefaults_; }
 
     // ---- The displayed record ----
     // Shows the record (or none) unzoomed; with none every zoom tool is disabled and `pointto` is down.
@@ -145,6 +152,8 @@ private:
     QToolButton* linebtn_ = nullptr;
     QButtonGroup* tools_ = nullptr;
     QLabel* coords_ = nullptr;
+    QLabel* coordsBragg_ = nullptr;
+    analysis::EvalOptions evalDefaults_;
 
     trecdata* record_ = nullptr;
     int zoomXLevel_ = 0;
