@@ -65,14 +65,18 @@ Edge foundEdge(const Series& series, const std::vector<Peak>& peaks) {
     }
     const std::size_t lead = std::max<std::size_t>(3, std::lround(0.5 / series.stepDeg));
     const auto top = static_cast<std::size_t>(std::max_element(s.y.begin(), s.y.begin() + end) - s.y.begin());
-    if (end < lead + 5 || top < lead + 2) {
-        edge.reason = QStringLiteral("no edge in the record: it starts on the continuum");
+    if (end < lead + 5) {
+        edge.reason = QStringLiteral("no edge in the record: too few points before the first line");
         return edge;
     }
     const double level = median(std::vector<double>(series.y.begin(), series.y.begin() + lead));
     const double height = s.y[top] - level;
-    if (!(height > 5 * s.sigma[top]) || level > 0.2 * s.y[top]) {
+    if (!(height > 5 * s.sigma[top])) {
         edge.reason = QStringLiteral("no edge above the background");
+        return edge;
+    }
+    if (top < lead + 2 || level > 0.2 * s.y[top]) {
+        edge.reason = QStringLiteral("no edge in the record: it starts on the continuum");
         return edge;
     }
     std::size_t low = 0;

@@ -131,6 +131,10 @@ SpectrumResult analyseSpectrum(const trecdata& record, const EvalOptions& defaul
     fitKAlphaDoublets(series, catalogue, result.options, result.peaks);
     identifyLines(result.peaks, catalogue, result.options, result.stepDeg);
     result.impliedDPm = impliedSpacing(result.peaks);
+    if (std::all_of(series.y.begin(), series.y.end(), [](double y) { return y == 0; })) {
+        result.notes.append(
+            QStringLiteral("all counting rates are zero (was the counter's high voltage on?)"));
+    }
     if (result.peaks.empty()) {
         result.notes.append(QStringLiteral("no peak found"));
     }
