@@ -50,7 +50,7 @@ bool onePass(const Data& data, std::span<const double> weights, NlFit& fit) {
         return false;
     }
     int info = 0;
-    const int status = gsl_multifit_nlinear_driver(200, 1e-10, 1e-10, 0.0, nullptr, nullptr, &info, w.get());
+    const int status = gsl_multifit_nlinear_driver(100, 1e-9, 1e-9, 0.0, nullptr, nullptr, &info, w.get());
     if (status != GSL_SUCCESS && status != GSL_EMAXITER) {
         return false;
     }

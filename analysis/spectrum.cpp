@@ -17,8 +17,11 @@ namespace {
 
 // The fewest points a peak or edge fit can stand on.
 constexpr int kMinPoints = 5;
-// Wider "peaks" are bends of the continuum, not lines: the apparatus's lines are a few tenths wide.
-constexpr double kMaxFwhmDeg = 3.0;
+// Wider "peaks" are bends of the continuum (the knee above the Duane-Hunt edge), not lines: the
+// apparatus's lines are a few tenths of a degree wide, a coarse step makes them up to a few steps.
+double maxFwhmDeg(double stepDeg) {
+    return std::max(1.5, 4 * stepDeg);
+}
 
 // The record's points, dead-time corrected; an error text when a point cannot be corrected.
 QString collectPoints(const trecdata& record, const Counting& counting, SpectrumResult& result,
@@ -77,10 +80,14 @@ bool duplicate(const std::vector<Peak>& peaks, const GaussianFit& fit) {
 
 std::vector<Peak> fittedPeaks(const Series& series, double dPm) {
     std::vector<GaussianFit> fits;
+    const double widest = maxFwhmDeg(series.stepDeg);
     for (const PeakCandidate& candidate : findPeaks(series)) {
+        if (candidate.widthDeg > widest) {
+            continue;
+        }
         const GaussianFit fit = fitGaussian(series, candidate);
         // A fit narrower than half a step stands on one point: a spike, not a line.
-        if (fit.ok && fit.fwhmDeg.value >= 0.5 * series.stepDeg && fit.fwhmDeg.value <= kMaxFwhmDeg &&
+        if (fit.ok && fit.fwhmDeg.value >= 0.5 * series.stepDeg && fit.fwhmDeg.value <= widest &&
             fit.heightCps.value > 3 * fit.heightCps.sigma) {
             fits.push_back(fit);
         }
