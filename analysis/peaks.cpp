@@ -144,19 +144,32 @@ std::vector<PeakCandidate> findPeaks(const Series& series, double thresholdSigma
     return peaks;
 }
 
+double minFwhmDeg(double stepDeg) {
+    return std::min(2 * stepDeg, 0.15);
+}
+
 GaussianFit fitGaussian(const Series& series, const PeakCandidate& candidate) {
     const double x0 = series.x[candidate.index];
-    const double half = std::max(1.3 * candidate.widthDeg, 4 * series.stepDeg);
+    const double half = std::max(2.0 * candidate.widthDeg, 6 * series.stepDeg);
     const Window w = pointsIn(series, x0 - half, x0 + half);
     const Model model = [x0](double x, const double* p) {
         return p[3] + p[4] * (x - x0) + p[0] * gauss(x, p[1], p[2]);
     };
-    const std::vector<double> start = {candidate.netCps, x0, candidate.widthDeg / kFwhmPerSigma,
-                                       candidate.backgroundCps, 0.0};
     const Counting counting = series.counting;
-    const NlFit fit =
-        fitModel(w.x, w.y, w.sigma, model, start, [counting](double m) { return fitVariance(m, counting); });
-    if (!fit.ok || !(fit.p[0] > 0) || fit.p[1] < x0 - half || fit.p[1] > x0 + half) {
+    const auto fitFrom = [&](double startFwhm) {
+        const std::vector<double> start = {candidate.netCps, x0, startFwhm / kFwhmPerSigma, candidate.backgroundCps,
+                                           0.0};
+        return fitModel(w.x, w.y, w.sigma, model, start, [counting](double m) { return fitVariance(m, counting); });
+    };
+    const double narrowest = minFwhmDeg(series.stepDeg);
+    NlFit fit = fitFrom(candidate.widthDeg);
+    // A weak line with one high point of noise on it can pull the fit onto that point alone: start
+    // again from a line of a few steps' width, and keep no fit narrower than a line can be.
+    if (fit.ok && kFwhmPerSigma * std::abs(fit.p[2]) < narrowest) {
+        fit = fitFrom(std::max(candidate.widthDeg, 4 * series.stepDeg));
+    }
+    if (!fit.ok || !(fit.p[0] > 0) || fit.p[1] < x0 - half || fit.p[1] > x0 + half ||
+        kFwhmPerSigma * std::abs(fit.p[2]) < narrowest) {
         return {};
     }
     GaussianFit line = lineResult(fit, fit.p[0], fit.sigma(0), fit.p[1], fit.sigma(1), series);

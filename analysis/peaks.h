@@ -50,7 +50,12 @@ struct GaussianFit {
     double backgroundAtCentre = 0;
 };
 
-// A single Gaussian on a linear background around a candidate.
+// The narrowest line a fit may give: two steps, at most 0.15°. Narrower fits stand on one or two
+// points of noise.
+double minFwhmDeg(double stepDeg);
+
+// A single Gaussian on a linear background around a candidate; not ok for a fit narrower than
+// minFwhmDeg.
 GaussianFit fitGaussian(const Series& series, const PeakCandidate& candidate);
 
 // Two Gaussians of one width whose centres keep the ratio of the two lines' wavelengths

@@ -86,8 +86,7 @@ std::vector<Peak> fittedPeaks(const Series& series, double dPm) {
             continue;
         }
         const GaussianFit fit = fitGaussian(series, candidate);
-        // A fit narrower than half a step stands on one point: a spike, not a line.
-        if (fit.ok && fit.fwhmDeg.value >= 0.5 * series.stepDeg && fit.fwhmDeg.value <= widest &&
+        if (fit.ok && fit.fwhmDeg.value <= widest &&
             fit.heightCps.value > 3 * fit.heightCps.sigma) {
             fits.push_back(fit);
         }

@@ -108,21 +108,11 @@ int runAnalyse(const QStringList& args, Io& io) {
         io.out << "usage: zavo-driver analyse FILE.RTG [OPTIONS] [--json]\n" << evalOptionsHelp();
         return kExitOk;
     }
-    EvalArguments arguments;
-    if (!parseEvalArguments(args, kCommand, 1, true, &arguments, io))
+    Evaluation e;
+    if (!evaluateForCommand(args, kCommand, 1, true, &e, io))
         return kExitFailure;
-    const auto record = loadRecordForCommand(arguments.files[0], io);
-    if (!record)
-        return kExitFailure;
-    QStringList notes;
-    const analysis::EvalOptions options = evaluationOptions(arguments, *record, &notes);
-    analysis::SpectrumResult result =
-        analysis::analyseSpectrum(*record, options, analysis::CommentWords::Ignore);
-    if (!result.error.isEmpty()) {
-        io.err << "zavo-driver analyse: " << result.error << '\n';
-        return kExitFailure;
-    }
-    result.notes = notes + result.notes;
+    const EvalArguments& arguments = e.arguments;
+    const analysis::SpectrumResult& result = e.result;
     if (arguments.json) {
         io.out << spectrumJson(arguments.files[0], result) << '\n';
     } else {

@@ -1,5 +1,7 @@
 #include "cli/cli_evaluate.h"
 
+#include "cli/cli_commands.h"
+
 #include "analysis/xraydata.h"
 #include "engine/profilefile.h"
 #include "records/trecdata.h"
@@ -129,6 +131,26 @@ analysis::EvalOptions evaluationOptions(const EvalArguments& arguments, const tr
         options.toDeg = arguments.toDeg;
     }
     return options;
+}
+
+bool evaluateForCommand(const QStringList& args, const char* command, qsizetype fileCount, bool json,
+                        Evaluation* evaluation, Io& io) {
+    if (!parseEvalArguments(args, command, fileCount, json, &evaluation->arguments, io))
+        return false;
+    evaluation->record = loadRecordForCommand(evaluation->arguments.files[0], io);
+    if (!evaluation->record)
+        return false;
+    QStringList notes;
+    const analysis::EvalOptions options =
+        evaluationOptions(evaluation->arguments, *evaluation->record, &notes);
+    evaluation->result =
+        analysis::analyseSpectrum(*evaluation->record, options, analysis::CommentWords::Ignore);
+    if (!evaluation->result.error.isEmpty()) {
+        io.err << "zavo-driver " << command << ": " << evaluation->result.error << '\n';
+        return false;
+    }
+    evaluation->result.notes = notes + evaluation->result.notes;
+    return true;
 }
 
 } // namespace cli

@@ -6,7 +6,9 @@
 #include "cli/cli.h"
 
 #include "analysis/evaloptions.h"
+#include "analysis/spectrum.h"
 
+#include <memory>
 #include <optional>
 
 class trecdata;
@@ -33,5 +35,17 @@ bool parseEvalArguments(const QStringList& args, const char* command, qsizetype 
 // What the comment held that could not be used goes to *notes.
 analysis::EvalOptions evaluationOptions(const EvalArguments& arguments, const trecdata& record,
                                         QStringList* notes);
+
+// A command's record and its evaluation (the comment's refused words among the notes).
+struct Evaluation {
+    EvalArguments arguments;
+    std::unique_ptr<trecdata> record;
+    analysis::SpectrumResult result;
+};
+
+// Parses the arguments, loads the record and evaluates it; false after a message on io.err (bad
+// arguments, an unreadable file, a record that cannot be evaluated).
+bool evaluateForCommand(const QStringList& args, const char* command, qsizetype fileCount, bool json,
+                        Evaluation* evaluation, Io& io);
 
 } // namespace cli
