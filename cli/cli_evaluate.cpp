@@ -3,6 +3,7 @@
 #include "cli/cli_commands.h"
 
 #include "analysis/xraydata.h"
+#include "engine/evalprofile.h"
 #include "engine/profilefile.h"
 #include "records/trecdata.h"
 
@@ -113,10 +114,8 @@ bool parseEvalArguments(const QStringList& args, const char* command, qsizetype 
 
 analysis::EvalOptions evaluationOptions(const EvalArguments& arguments, const trecdata& record,
                                         QStringList* notes) {
-    const engine::ProfileFile ini(engine::ProfileFile::defaultPath());
-    const QString section = QLatin1String(analysis::kEvaluationSection);
-    analysis::EvalOptions options = analysis::readEvalSettings(
-        [&](const QString& key, int defaultValue) { return ini.readInt(section, key, defaultValue); });
+    analysis::EvalOptions options =
+        engine::loadEvalOptions(engine::ProfileFile(engine::ProfileFile::defaultPath()));
     options = analysis::applyComment(options, record.comment, notes);
     if (arguments.crystal)
         analysis::setCrystal(options, *arguments.crystal);

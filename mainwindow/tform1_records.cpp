@@ -49,6 +49,7 @@ std::unique_ptr<trecdata> TForm1::takeLoadedRecord(int entry) {
     const auto at = loadedRecords_.begin() + (entry - 1);
     std::unique_ptr<trecdata> record = std::move(*at);
     loadedRecords_.erase(at);
+    forgetEvaluation(record.get());
     lista->removeItem(entry);
     return record;
 }
@@ -115,6 +116,7 @@ void TForm1::showRecord(trecdata* record) {
         d1Click();
         rangeChange(false);
     }
+    showEvaluationOf(record);
     plot->Panel4()->setEnabled(record != nullptr);
     repaintPlot();
 }

@@ -35,7 +35,8 @@ void TForm1::SpeedButton2Click() {
     TForm6* dialog = peers_.print;
     if (!dialog || dialog->exec() != QDialog::Accepted || !displayedRecord_)
         return;
-    if (!dialog->printRecord(*displayedRecord_, plot->printView(), lista->currentText(),
-                             comment->toPlainText(), printedInfo(*displayedRecord_)))
+    printing::PageText page = printedPage(*displayedRecord_);
+    page.title = lista->currentText();
+    if (!dialog->printRecord(*displayedRecord_, plot->printView(), page, comment->toPlainText()))
         ui::showError(this, QStringLiteral("Printing failed"));
 }

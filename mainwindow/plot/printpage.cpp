@@ -34,7 +34,8 @@ plot::AxesGeometry printedAxes(const PrintView& view) {
 
 // The curve in black over the part of the record the screen shows, in plot pixels: the curve
 // area's content coordinates moved so that the scroll position lands on the frame's top left corner.
-void paintPrintedCurve(QPainter& painter, const trecdata& record, const PrintView& view) {
+void paintPrintedCurve(QPainter& painter, const trecdata& record, const PrintView& view,
+                       const std::optional<plot::EvalMarks>& marks) {
     const int width = view.curveArea.width();
     const int height = view.curveArea.height();
     const plot::Scale scale = plot::horizontalScale(width, record.ViewSpan(), view.scrollRangeX,
@@ -52,6 +53,9 @@ void paintPrintedCurve(QPainter& painter, const trecdata& record, const PrintVie
     painter.setClipRect(curveFrame(view.curveArea), Qt::IntersectClip);
     painter.translate(plot::kCurveLeft - view.scrollPosX, plot::kCurveTop - view.scrollPosY);
     plot::paintCurve(painter, points, style);
+    if (marks) {
+        plot::paintEvalMarks(painter, *marks, mapping, Qt::black);
+    }
     painter.restore();
 }
 
@@ -129,7 +133,7 @@ void paintPage(QPainter& painter, const trecdata& record, const PrintView& shown
     font.setPixelSize(kPlotTextHeight);
     painter.setFont(font);
     plot::paintAxes(painter, record, printedAxes(view));
-    paintPrintedCurve(painter, record, view);
+    paintPrintedCurve(painter, record, view, text.marks);
     painter.restore();
 }
 

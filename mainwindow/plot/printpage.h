@@ -3,12 +3,14 @@
 // the command line; it paints on any QPainter, so tests render it to an image as well.
 #pragma once
 
+#include "mainwindow/plot/evalmarks.h"
 #include "mainwindow/plot/printgeometry.h"
 
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <utility>
 
 class QPagedPaintDevice;
@@ -43,6 +45,8 @@ struct PageText {
     QStringList table;   // lines under the plot (the results of an evaluation), in a fixed-pitch font
     // Grow the plot in one direction to the shape of the space it gets, so it uses all the paper.
     bool fillPaper = false;
+    // The peaks' labels and the Duane-Hunt line of an evaluation, over the curve.
+    std::optional<plot::EvalMarks> marks;
 };
 
 // The view with its plot grown to the shape of `area` (page units): the axes box and the curve area

@@ -126,6 +126,9 @@ QWidget* ScanPlot::PaintBox1() const {
 // ---- The displayed record ----
 
 void ScanPlot::setRecord(trecdata* record) {
+    if (record != record_) {
+        evalMarks_.reset();
+    }
     record_ = record;
     zoomXLevel_ = 0;
     zoomYLevel_ = 0;
@@ -148,6 +151,11 @@ void ScanPlot::setRecord(trecdata* record) {
     } else {
         repaintAll();
     }
+}
+
+void ScanPlot::setEvalMarks(std::optional<plot::EvalMarks> marks) {
+    evalMarks_ = std::move(marks);
+    repaintCurve();
 }
 
 void ScanPlot::showUnzoomed() {

@@ -12,12 +12,15 @@
 #pragma once
 
 #include "analysis/evaloptions.h"
+#include "mainwindow/plot/evalmarks.h"
 #include "mainwindow/plot/plotgeometry.h"
 #include "mainwindow/plot/printpage.h"
 
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+
+#include <optional>
 
 class PlotAxesBox;
 class PlotScrollArea;
@@ -56,6 +59,10 @@ public:
     // The evaluation settings the Bragg read-out uses (a record's comment words win for it).
     void setEvalDefaults(const analysis::EvalOptions& options) { evalDefaults_ = options; }
     const analysis::EvalOptions& evalDefaults() const { return evalDefaults_; }
+    // The labels and the Duane-Hunt line of the displayed record's evaluation (none: not
+    // evaluated), painted over the curve; repaints the curve. A new record drops them.
+    void setEvalMarks(std::optional<plot::EvalMarks> marks);
+    const std::optional<plot::EvalMarks>& evalMarks() const { return evalMarks_; }
 
     // ---- The displayed record ----
     // Shows the record (or none) unzoomed; with none every zoom tool is disabled and `pointto` is down.
@@ -154,6 +161,7 @@ private:
     QLabel* coords_ = nullptr;
     QLabel* coordsBragg_ = nullptr;
     analysis::EvalOptions evalDefaults_;
+    std::optional<plot::EvalMarks> evalMarks_;
 
     trecdata* record_ = nullptr;
     int zoomXLevel_ = 0;
