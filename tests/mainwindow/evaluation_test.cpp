@@ -4,12 +4,15 @@
 // its own crystal.
 #include "tests/support/formsession.h"
 
+#include "analysis/spectrum.h"
 #include "engine/evalprofile.h"
 #include "engine/profilefile.h"
+#include "mainwindow/evalresults.h"
 #include "mainwindow/plot/scanplot.h"
 #include "setup/evalsettings.h"
 #include "setup/tform4.h"
 #include "widgets/controls.h"
+#include "widgets/messages.h"
 #include "widgets/spinbutton.h"
 
 #include "records/trecdata.h"
@@ -17,12 +20,15 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSpinBox>
+#include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
 
@@ -170,4 +176,73 @@ TEST_F(Evaluation, SettingsDialogRefusesWhatCannotBeUsedAndCancelKeepsTheFile) {
     EXPECT_FALSE(form().editEvaluationSettings());
     EXPECT_EQ(engine::loadEvalOptions(settings), kept);
     EXPECT_EQ(form().evaluationDefaults(), kept);
+}
+
+TEST_F(Evaluation, EvaluateLabelsTheCuLinesAtTheAnglesOfTheEvaluationAndANewScanClearsThem) {
+    scanTheCuLines();
+    TForm1& f = form();
+    trecdata* live = f.displayedRecord();
+    ASSERT_TRUE(f.evaluate->isEnabled());
+    f.evaluate->click();
+    ASSERT_TRUE(session.waitUntil([&] { return f.plot->evalMarks().has_value(); }));
+    EXPECT_FALSE(f.evaluationPending());
+    // The same evaluation the command line makes of the record.
+    const analysis::SpectrumResult expected = analysis::analyseSpectrum(*live, f.evaluationDefaults());
+    const std::vector<plot::PeakMark>& marks = f.plot->evalMarks()->peaks;
+    ASSERT_EQ(marks.size(), expected.peaks.size());
+    QStringList labels;
+    for (std::size_t i = 0; i < marks.size(); ++i) {
+        EXPECT_NEAR(marks[i].angleDeg, expected.peaks[i].centreDeg.value, 0.01) << i;
+        labels << marks[i].label;
+    }
+    EXPECT_TRUE(labels.contains(QStringLiteral("K\u03b1 n=1"))) << labels.join(u',').toStdString();
+    EXPECT_TRUE(labels.filter(QStringLiteral("K\u03b2")).size() == 1) << labels.join(u',').toStdString();
+    for (const plot::PeakMark& mark : marks) {
+        if (mark.label == QStringLiteral("K\u03b1 n=1")) {
+            EXPECT_NEAR(mark.angleDeg, 31.70, 0.1);
+        }
+        if (mark.label.startsWith(QStringLiteral("K\u03b2"))) {
+            EXPECT_NEAR(mark.angleDeg, 28.60, 0.1);
+        }
+    }
+    // The results window shows the table, one row a peak, every number with its ±.
+    EvalResultsWindow& results = *f.evalResults;
+    EXPECT_TRUE(results.isVisible());
+    ASSERT_EQ(results.peaks->rowCount(), static_cast<int>(expected.peaks.size()));
+    EXPECT_TRUE(results.peaks->item(0, 1)->text().contains(QStringLiteral("\u00b1")));
+    EXPECT_TRUE(results.summary->text().contains(QStringLiteral("d from the named lines")));
+    QTemporaryDir dir;
+    const QString csv = dir.filePath(QStringLiteral("results"));
+    results.askCsvFileName = [&] { return csv; };
+    results.saveButton->click();
+    QFile saved(csv + QStringLiteral(".csv"));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(saved.readAll()).split(u'\n');
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("line,order,angle_deg,angle_sigma_deg")));
+    EXPECT_TRUE(lines.filter(QStringLiteral("K\u03b1,1,31.")).size() == 1) << lines.join(u'|').toStdString();
+
+    // A new scan starts afresh: the labels go.
+    ui::setMessageResponder([](const ui::Message&) { return ui::Reply::Yes; });
+    f.BitBtn3->click(); // "Reset", the measured scan given up
+    ui::setMessageResponder({});
+    ASSERT_TRUE(session.waitUntil([&] { return f.displayedRecord() && f.displayedRecord() != live; }));
+    EXPECT_FALSE(f.plot->evalMarks().has_value());
+    EXPECT_EQ(results.result(), nullptr);
+}
+
+TEST_F(Evaluation, ARecordWhoseCommentNamesLiFIsEvaluatedAsLiF) {
+    scanTheCuLines();
+    TForm1& f = form();
+    f.comment->setPlainText(QStringLiteral("crystal=LiF"));
+    f.evaluate->click();
+    ASSERT_TRUE(session.waitUntil([&] { return f.plot->evalMarks().has_value(); }));
+    const auto result = f.evaluationOf(f.displayedRecord());
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result->options.crystal, QStringLiteral("LiF"));
+    EXPECT_NEAR(result->options.dPm, 201.4, 0.2);
+    // On LiF the peak at 31.7 degrees is 110 pm: no Cu line, labelled by its wavelength.
+    bool labelledByWavelength = false;
+    for (const plot::PeakMark& mark : f.plot->evalMarks()->peaks)
+        labelledByWavelength = labelledByWavelength || mark.label.startsWith(QStringLiteral("\u03bb "));
+    EXPECT_TRUE(labelledByWavelength);
 }
