@@ -243,8 +243,8 @@ TEST_F(PrintCommand, PageCarriesDateFileSettingsAndItsPlotUsesThePaper) {
         const char* anode;
     };
     const Case cases[] = {
-        {"Cu anode", false, "Crystal LiF (d = 201.40 pm)", "Anode Mo"},
-        {"Cu anode", true, "Crystal LiF (d = 201.40 pm)", "Anode Mo"},
+        {"Cu anode", false, "Crystal LiF (d = 201.30 pm)", "Anode Mo"},
+        {"Cu anode", true, "Crystal LiF (d = 201.30 pm)", "Anode Mo"},
         // The record's comment words win over the settings file.
         {"crystal=KBr anode=Cu", true, "Crystal KBr (d = 329.00 pm)", "Anode Cu"},
     };

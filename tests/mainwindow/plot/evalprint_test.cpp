@@ -75,7 +75,7 @@ TEST(PrintPage, InfoLinesNameFileSettingsCrystalAndAnode) {
     EXPECT_EQ(lines[1],
               QStringLiteral(
                   "Step 0.05 deg   Counting time 2.5 s   Detector HV 1000 V   Tube current 812.5 \u00b5A"));
-    EXPECT_EQ(lines[2], "Radiator Cu   Filter none   Crystal LiF (d = 201.40 pm)   Anode Mo");
+    EXPECT_EQ(lines[2], "Radiator Cu   Filter none   Crystal LiF (d = 201.30 pm)   Anode Mo");
     record->fileName.clear();
     analysis::setCustomSpacing(options, 314.5);
     record->filter = 40; // no selector position: its number
