@@ -157,9 +157,10 @@ GaussianFit fitGaussian(const Series& series, const PeakCandidate& candidate) {
     };
     const Counting counting = series.counting;
     const auto fitFrom = [&](double startFwhm) {
-        const std::vector<double> start = {candidate.netCps, x0, startFwhm / kFwhmPerSigma, candidate.backgroundCps,
-                                           0.0};
-        return fitModel(w.x, w.y, w.sigma, model, start, [counting](double m) { return fitVariance(m, counting); });
+        const std::vector<double> start = {candidate.netCps, x0, startFwhm / kFwhmPerSigma,
+                                           candidate.backgroundCps, 0.0};
+        return fitModel(w.x, w.y, w.sigma, model, start,
+                        [counting](double m) { return fitVariance(m, counting); });
     };
     const double narrowest = minFwhmDeg(series.stepDeg);
     NlFit fit = fitFrom(candidate.widthDeg);
@@ -171,6 +172,38 @@ GaussianFit fitGaussian(const Series& series, const PeakCandidate& candidate) {
     if (!fit.ok || !(fit.p[0] > 0) || fit.p[1] < x0 - half || fit.p[1] > x0 + half ||
         kFwhmPerSigma * std::abs(fit.p[2]) < narrowest) {
         return {};
+    }
+    GaussianFit line = lineResult(fit, fit.p[0], fit.sigma(0), fit.p[1], fit.sigma(1), series);
+    line.fromDeg = w.x.front();
+    line.toDeg = w.x.back();
+    line.backgroundAtCentre = fit.p[3] + fit.p[4] * (fit.p[1] - x0);
+    return line;
+}
+
+GaussianFit fitGaussianOfWidth(const Series& series, const PeakCandidate& candidate, double fwhmDeg) {
+    const double x0 = series.x[candidate.index];
+    const double half = std::max(2.0 * fwhmDeg, 6 * series.stepDeg);
+    const Window w = pointsIn(series, x0 - half, x0 + half);
+    const double s = fwhmDeg / kFwhmPerSigma;
+    const Model model = [x0, s](double x, const double* p) {
+        return p[2] + p[3] * (x - x0) + p[0] * gauss(x, p[1], s);
+    };
+    const Counting counting = series.counting;
+    const NlFit four =
+        fitModel(w.x, w.y, w.sigma, model, {candidate.netCps, x0, candidate.backgroundCps, 0.0},
+                 [counting](double m) { return fitVariance(m, counting); });
+    if (!four.ok || !(four.p[0] > 0) || four.p[1] < x0 - half || four.p[1] > x0 + half) {
+        return {};
+    }
+    // The same fit with the width as a parameter of no uncertainty, as the free fit reports it.
+    NlFit fit = four;
+    fit.p = {four.p[0], four.p[1], s, four.p[2], four.p[3]};
+    fit.covariance.assign(25, 0.0);
+    constexpr std::size_t kSlot[] = {0, 1, 3, 4};
+    for (std::size_t i = 0; i < 4; ++i) {
+        for (std::size_t j = 0; j < 4; ++j) {
+            fit.covariance[kSlot[i] * 5 + kSlot[j]] = four.cov(i, j);
+        }
     }
     GaussianFit line = lineResult(fit, fit.p[0], fit.sigma(0), fit.p[1], fit.sigma(1), series);
     line.fromDeg = w.x.front();

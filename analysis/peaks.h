@@ -58,6 +58,11 @@ double minFwhmDeg(double stepDeg);
 // minFwhmDeg.
 GaussianFit fitGaussian(const Series& series, const PeakCandidate& candidate);
 
+// A Gaussian of a given width (the instrument's, from the lines already fitted) on a linear
+// background around a candidate: for a weak line where the free width would follow the noise.
+// Its FWHM is reported with no uncertainty.
+GaussianFit fitGaussianOfWidth(const Series& series, const PeakCandidate& candidate, double fwhmDeg);
+
 // Two Gaussians of one width whose centres keep the ratio of the two lines' wavelengths
 // (sin(c2/2) = ratio·sin(c1/2)) and whose heights keep the lines' intensity ratio, on one linear
 // background, over [fromDeg, toDeg]. The first line's centre starts at `startDeg`.
