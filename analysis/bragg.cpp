@@ -10,7 +10,7 @@ namespace analysis {
 
 namespace {
 
-constexpr std::array kCrystals = {Crystal{"NaCl", 282.01}, Crystal{"LiF", 201.4}, Crystal{"KBr", 329.0}};
+constexpr std::array kCrystals = {Crystal{"NaCl", 282.01}, Crystal{"LiF", 201.3}, Crystal{"KBr", 329.0}};
 
 constexpr double kRadPerDeg = std::numbers::pi / 180.0;
 

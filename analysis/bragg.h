@@ -22,7 +22,9 @@ struct Crystal {
     double dPm; // lattice spacing of the reflecting planes
 };
 
-// The crystals of the apparatus: NaCl (200) 282.01 pm, LiF (200) 201.4 pm, KBr (200) 329.0 pm.
+// The crystals of the apparatus: NaCl (200) 282.01 pm, LiF (200) 201.3 pm, KBr (200) 329.0 pm.
+// LiF is xraylib's 201.315 pm (a = 402.6 pm); the 201.4 pm found in some manuals is 0.05 % long,
+// which moves Mo Kα by 0.035 pm: several standard uncertainties of a good scan.
 std::span<const Crystal> knownCrystals();
 // The lattice spacing of a named crystal (case ignored), nothing for an unknown name.
 std::optional<double> crystalSpacingPm(QStringView name);

@@ -39,6 +39,11 @@ struct Peak {
     Measured energyKeV;
     double tabulatedPm = 0; // the line's wavelength from xraylib (0 when unknown)
     double deviationPm = 0; // measured − tabulated
+    // Fitted as a Kα1/Kα2 pair with one width, the tabulated wavelength ratio and intensity ratio
+    // (fwhmDeg is then the width of each line); both lines of a resolved pair carry it.
+    bool doublet = false;
+    double fitFromDeg = 0; // the points the fit used
+    double fitToDeg = 0;
 };
 
 struct DuaneHunt {
@@ -57,17 +62,24 @@ struct DuaneHunt {
 };
 
 struct SpectrumResult {
-    QString error;       // non-empty: the options or the record cannot be evaluated at all
-    EvalOptions options; // as used (the comment's words applied)
-    QStringList notes;   // what the reader should know ("no peak found", comment words refused)
+    QString error;            // non-empty: the options or the record cannot be evaluated at all
+    EvalOptions options;      // as used (the comment's words applied)
+    QStringList notes;        // what the reader should know ("no peak found", comment words refused)
+    double countingTimeS = 0; // per point
+    double stepDeg = 0;       // the record's angular step
     std::vector<SpectrumPoint> points;
     std::vector<Peak> peaks;
     Measured impliedDPm; // weighted mean over the named lines; unknown without one
     DuaneHunt duaneHunt;
 };
 
+// Whether the record's comment words apply over the options given (a caller that has applied them
+// itself and put the user's explicit choices over them passes Ignore).
+enum class CommentWords { Apply, Ignore };
+
 // Evaluates the record with `defaults` and the record's comment words applied over them. Reads the
 // record only (the window thread may call it on the live record while the thread fills it).
-SpectrumResult analyseSpectrum(const trecdata& record, const EvalOptions& defaults);
+SpectrumResult analyseSpectrum(const trecdata& record, const EvalOptions& defaults,
+                               CommentWords comment = CommentWords::Apply);
 
 } // namespace analysis

@@ -71,6 +71,7 @@ void Windows::wireWindows() {
     form4_->hooks.shownDetectorVolts = [main] { return main->shownDetectorVolts(); };
     form4_->hooks.showDetectorVolts = [main](int volts) { main->showLoweredDetectorVolts(volts); };
     form4_->hooks.applyHints = [main](bool shown) { main->applyHints(shown); };
+    form4_->hooks.editEvaluation = [main] { main->editEvaluationSettings(); };
 
     PeerWindows peers;
     peers.setup = form4_.get();

@@ -3,6 +3,7 @@
 
 #include "cli/cli_acquire.h"
 #include "cli/cli_commands.h"
+#include "cli/cli_evaluate.h"
 #include "records/recordfile.h"
 
 #include <array>
@@ -22,8 +23,15 @@ constexpr std::array kCommands = {
             &runExportXlsx},
     Command{"scan", "[OPTIONS] --out FILE.RTG", "scan on the apparatus and save the record (scan --help)",
             &runScan},
-    Command{"print", "FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines]",
-            "write a record's printed page as a PDF (landscape, with its comment)", &runPrint},
+    Command{"print",
+            "FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines] [--settings rtg.ini] [--evaluate]",
+            "write a record's printed page as a PDF (landscape, with its comment; evaluated with --evaluate)",
+            &runPrint},
+    Command{"analyse", "FILE.RTG [EVALUATION OPTIONS] [--json]",
+            "the spectrum's peaks, lines, lattice spacing, Duane-Hunt limit and Planck's constant",
+            &runAnalyse},
+    Command{"export-csv", "FILE.RTG OUT.csv [EVALUATION OPTIONS]",
+            "write a record's points with their uncertainty, wavelength and energy as CSV", &runExportCsv},
     Command{"demo", "[--out-dir DIR]", "a short scan on the simulated apparatus, saved with a text export",
             &runDemo},
 };
@@ -80,7 +88,9 @@ void printHelp(QTextStream& out) {
         << scanOptionsHelp()
         << "The scan takes the device options above, waits up to 10 s for the apparatus and saves what\n"
         << "was measured when Ctrl+C stops it.\n"
-        << "\nEnvironment:\n";
+        << "\nEvaluation options (analyse, export-csv; defaults from rtg.ini's [evaluation], then the\n"
+        << "record's comment words such as \"crystal=LiF anode=Mo kV=30\", then these):\n"
+        << evalOptionsHelp() << "\nEnvironment:\n";
     printEntry(out, QStringLiteral("ZAVO_DEVICE"), "the device when no option names one");
     printEntry(out, QStringLiteral("ZAVO_PORT"), "the serial port when no option names one");
     printEntry(out, QStringLiteral("ZAVO_SIM"),

@@ -1,11 +1,20 @@
-// zavo-driver print FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines]: the printed page of
-// a record as the main window shows it right after loading (unzoomed, the record's current region),
-// written as a PDF without a display.
+// zavo-driver print FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines] [--settings rtg.ini]
+// [--evaluate]: the printed page of a record as the main window shows it right after loading
+// (unzoomed, the record's current region), written as a PDF without a display. The page names the
+// evaluation's crystal and anode from the settings file's "evaluation" section, the record's comment
+// words winning; with --evaluate it also carries the evaluation: the peaks labelled on the plot, the
+// Duane-Hunt line and the results table under it.
 #include "cli/cli_commands.h"
 
+#include "analysis/spectrum.h"
+#include "engine/evalprofile.h"
+#include "engine/profilefile.h"
+#include "mainwindow/plot/pageinfo.h"
 #include "mainwindow/plot/printpage.h"
+#include "mainwindow/plot/resulttable.h"
 #include "records/fileflows.h"
 
+#include <QDateTime>
 #include <QGuiApplication>
 
 #include <memory>
@@ -20,6 +29,8 @@ struct PrintOptions {
     bool landscape = true;
     bool printComment = true;
     bool pointMode = true; // the plot starts in point mode
+    QString settings;      // rtg.ini; empty: the user's
+    bool evaluate = false;
 };
 
 bool parsePrintOptions(const QStringList& args, PrintOptions& options, Io& io) {
@@ -33,6 +44,10 @@ bool parsePrintOptions(const QStringList& args, PrintOptions& options, Io& io) {
             options.printComment = false;
         } else if (word == QLatin1String("--lines")) {
             options.pointMode = false;
+        } else if (word == QLatin1String("--evaluate")) {
+            options.evaluate = true;
+        } else if (word == QLatin1String("--settings") && i + 1 < args.size()) {
+            options.settings = args[++i];
         } else if (!word.startsWith(QLatin1Char('-')) && options.record.isEmpty()) {
             options.record = word;
         } else {
@@ -41,7 +56,8 @@ bool parsePrintOptions(const QStringList& args, PrintOptions& options, Io& io) {
         }
     }
     if (options.record.isEmpty() || options.pdf.isEmpty()) {
-        io.err << "usage: zavo-driver print FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines]\n";
+        io.err << "usage: zavo-driver print FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines] "
+                  "[--settings rtg.ini] [--evaluate]\n";
         return false;
     }
     return true;
@@ -85,6 +101,20 @@ int runPrint(const QStringList& args, Io& io) {
     if (options.printComment) {
         text.comment = printing::commentLines(record->comment);
     }
+    const engine::ProfileFile settings(options.settings.isEmpty() ? engine::ProfileFile::defaultPath()
+                                                                  : options.settings);
+    const analysis::EvalOptions defaults = engine::loadEvalOptions(settings);
+    analysis::EvalOptions evaluation = analysis::applyComment(defaults, record->comment);
+    if (options.evaluate) {
+        const analysis::SpectrumResult result = analysis::analyseSpectrum(*record, defaults);
+        if (result.error.isEmpty()) {
+            evaluation = result.options;
+            text.marks = plot::evalMarks(result);
+        }
+        text.table = plot::tableLines(plot::resultTable(result));
+    }
+    text.info = printing::pageInfoLines(*record, evaluation, QDateTime::currentDateTime());
+    text.fillPaper = true;
     QString error;
     if (!printing::writePdf(options.pdf, options.landscape, *record, view, text, &error)) {
         io.err << error << '\n';

@@ -77,6 +77,8 @@ void FormUpdates::refreshReadouts(engine::TRS& thread) {
 }
 
 void FormUpdates::releaseLiveRecord(engine::TRS& thread) {
+    // A new scan starts afresh: the labels of the record that goes go with it.
+    form_.forgetEvaluation(thread.liveRecord.get());
     if (liveDisplayed(thread))
         form_.showRecord(nullptr);
 }

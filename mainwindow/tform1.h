@@ -8,21 +8,27 @@
 // on this thread). Other windows are reached through PeerWindows, also set by start-up.
 #pragma once
 
+#include "analysis/evaloptions.h"
 #include "engine/requests.h"
 #include "mainwindow/consolerules.h"
 #include "mainwindow/peerwindows.h"
+#include "mainwindow/plot/printpage.h"
 #include "records/fileflows.h"
 
 #include "version.h"
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
 
+class EvalResultsWindow;
+class EvalSettingsDialog;
 class FileDialogs;
 class FormUpdates;
 class MoveArmShortcut;
@@ -37,6 +43,10 @@ class ScanPlot;
 class SpeedButton;
 class SpinButton;
 class trecdata;
+
+namespace analysis {
+struct SpectrumResult;
+}
 
 namespace engine {
 class QtUiExecutor;
@@ -104,6 +114,10 @@ public:
     SpeedButton* dall;
     std::array<SpeedButton*, 5> d{}; // d1..d5
     QTableWidget* aranges;
+    QPushButton* evaluate;           // "Evaluate"
+    QPushButton* evalSettingsButton; // "Evaluation settings"
+    EvalSettingsDialog* evalSettings;
+    EvalResultsWindow* evalResults;
 
     // ---- Settings strip (`Panel4`) ----
     QLabel* sfrq;
@@ -179,6 +193,24 @@ public:
     // this window closes (the program ends only once no window runs a loop of its own).
     void closeApparatusDialogs();
 
+    // ---- Evaluation (tform1_evaluation.cpp) ----
+    // The evaluation settings dialog; true when its options were kept.
+    bool editEvaluationSettings();
+    // The settings the evaluation and the Bragg read-out start from (a record's comment wins).
+    const analysis::EvalOptions& evaluationDefaults() const;
+    // "Evaluate": the displayed record (a copy of it as it is now) is evaluated off this thread;
+    // when done, its peaks are labelled on the plot and the results window shows the table.
+    void evaluateClick();
+    // The displayed record's evaluation is done and shown (none while one runs or without a record).
+    bool evaluationPending() const { return pendingEvaluation_.record != nullptr; }
+    // The evaluation kept for a record (null when it has none).
+    std::shared_ptr<const analysis::SpectrumResult> evaluationOf(const trecdata* record) const;
+    // A record goes (closed, or the live record replaced by a new scan): its evaluation goes too.
+    void forgetEvaluation(const trecdata* record);
+    // The page's lines and marks for a record: now, its file, its settings; the labelled peaks and
+    // the results table when it was evaluated.
+    printing::PageText printedPage(const trecdata& record) const;
+
     // ---- Handlers ----
     void recClick();
     void _pauseClick();
@@ -243,6 +275,9 @@ private:
     void createUpperArea();
     void createSettingsStrip();
     void createRegionPanel();
+    void createEvaluationControls();
+    // The plot's labels and the results window for the record now displayed.
+    void showEvaluationOf(const trecdata* record);
     void connectHandlers();
 
     // FormCreate steps (tform1_lifecycle.cpp).
@@ -280,4 +315,11 @@ private:
     bool shutdownPosted_ = false;
     std::unique_ptr<FileDialogs> fileDialogs_;
     std::vector<records::FileType> saveTypes_; // of the save dialog that is open
+    struct PendingEvaluation {
+        const trecdata* record = nullptr;
+        unsigned ticket = 0;
+    };
+    PendingEvaluation pendingEvaluation_;
+    unsigned evaluationTickets_ = 0;
+    std::map<const trecdata*, std::shared_ptr<const analysis::SpectrumResult>> evaluations_;
 };

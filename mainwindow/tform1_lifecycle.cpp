@@ -46,6 +46,7 @@ TForm1::TForm1(const Form1Options& options, QWidget* parent)
     setFont(windowFont);
     createBottomBar();
     createUpperArea();
+    createEvaluationControls();
     connectHandlers();
     resize(kDesignSize);
     FormCreate(options);

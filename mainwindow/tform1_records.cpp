@@ -62,6 +62,7 @@ std::shared_ptr<trecdata> TForm1::takeLoadedRecord(int entry) {
     const auto at = loadedRecords_.begin() + (entry - 1);
     std::shared_ptr<trecdata> record = std::move(*at);
     loadedRecords_.erase(at);
+    forgetEvaluation(record.get());
     lista->removeItem(entry);
     return record;
 }
@@ -128,6 +129,7 @@ void TForm1::showRecord(trecdata* record) {
         d1Click();
         rangeChange(false);
     }
+    showEvaluationOf(record);
     plot->Panel4()->setEnabled(record != nullptr);
     repaintPlot();
 }

@@ -42,6 +42,8 @@ void TForm1::SpeedButton2Click() {
     const std::shared_ptr<trecdata> record = holdRecord(displayedRecord_);
     if (!dialog || dialog->exec() != QDialog::Accepted || !record)
         return;
-    if (!dialog->printRecord(*record, plot->printView(), lista->currentText(), comment->toPlainText()))
+    printing::PageText page = printedPage(*record);
+    page.title = lista->currentText();
+    if (!dialog->printRecord(*record, plot->printView(), page, comment->toPlainText()))
         ui::showError(this, QStringLiteral("Printing failed"));
 }

@@ -123,13 +123,10 @@ void TForm6::BitBtn2Click() {
     accept();
 }
 
-bool TForm6::printRecord(const trecdata& record, const printing::PrintView& view, const QString& title,
+bool TForm6::printRecord(const trecdata& record, const printing::PrintView& view, printing::PageText page,
                          const QString& comment) {
     printer_.setDocName(QString::fromLatin1(printing::kJobName));
-    printing::PageText text;
-    text.title = title;
-    if (CheckBox1->isChecked()) {
-        text.comment = printing::commentLines(comment);
-    }
-    return printing::printPage(printer_, record, view, text);
+    page.comment = CheckBox1->isChecked() ? printing::commentLines(comment) : QStringList();
+    page.fillPaper = true;
+    return printing::printPage(printer_, record, view, page);
 }

@@ -51,9 +51,10 @@ public:
     void BitBtn2Click();
 
     // Prints one page of the record as the screen shows it, as the job "ZAVO DRIVER USB v2.30":
-    // the title line, the comment's lines when "Print comment" is checked. False when the printer
-    // (or the PDF file) cannot be opened.
-    bool printRecord(const trecdata& record, const printing::PrintView& view, const QString& title,
+    // the title line, the page's other lines and marks, the plot grown to use the paper, the
+    // comment's lines when "Print comment" is checked. False when the printer (or the PDF file)
+    // cannot be opened.
+    bool printRecord(const trecdata& record, const printing::PrintView& view, printing::PageText page,
                      const QString& comment);
 
     // Seams for tests: the set-up dialog (true when accepted) and the PDF file name (empty: cancelled).

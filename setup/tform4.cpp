@@ -150,6 +150,12 @@ TForm4::TForm4(QWidget* parent)
     shints->setObjectName(QStringLiteral("shints"));
     shints->setGeometry(20, 348, 200, 24);
 
+    evaluation = new QPushButton(QStringLiteral("Evaluation..."), this);
+    evaluation->setObjectName(QStringLiteral("evaluation"));
+    evaluation->setToolTip(QStringLiteral("Crystal, anode and the other settings of the evaluation"));
+    evaluation->setGeometry(246, 346, 110, 29);
+    evaluation->setAutoDefault(false);
+
     BitBtn1 = new QPushButton(ui::glyph(ui::Glyph::close), QStringLiteral("Close"), this);
     BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
     BitBtn1->setGeometry(362, 346, 110, 29);
@@ -161,6 +167,10 @@ TForm4::TForm4(QWidget* parent)
     connect(BitBtn4, &QPushButton::clicked, this, &TForm4::BitBtn4Click);
     connect(BitBtn5, &QPushButton::clicked, this, &TForm4::BitBtn5Click);
     connect(BitBtn9, &QPushButton::clicked, this, &TForm4::BitBtn9Click);
+    connect(evaluation, &QPushButton::clicked, this, [this] {
+        if (hooks.editEvaluation)
+            hooks.editEvaluation();
+    });
     connect(hvlon, &QCheckBox::clicked, this, &TForm4::hvlonClick);
     connect(shints, &QCheckBox::clicked, this, &TForm4::shintsClick);
     connect(acoarses, &QCheckBox::clicked, this, &TForm4::acoarsesClick);

@@ -28,6 +28,8 @@ struct SetupHooks {
     std::function<void(int volts)> showDetectorVolts;
     // The "Show hints" option changed.
     std::function<void(bool shown)> applyHints;
+    // "Evaluation": the evaluation settings dialog.
+    std::function<void()> editEvaluation;
 };
 
 // The arm position (displayed angle units) of the highest averaged value among the record's valid
@@ -67,12 +69,13 @@ public:
     SpinButton* SpinButton15;
     SpinButton* SpinButton16;
     SpinButton* SpinButton17;
-    QPushButton* BitBtn1; // close
-    QPushButton* BitBtn2; // "Discard offset"
-    QPushButton* BitBtn3; // "Set arm pos."
-    QPushButton* BitBtn4; // "Set offset"
-    QPushButton* BitBtn5; // "Set phys. arm rng."
-    QPushButton* BitBtn9; // "Coarse angle calibration"
+    QPushButton* BitBtn1;    // close
+    QPushButton* BitBtn2;    // "Discard offset"
+    QPushButton* BitBtn3;    // "Set arm pos."
+    QPushButton* BitBtn4;    // "Set offset"
+    QPushButton* BitBtn5;    // "Set phys. arm rng."
+    QPushButton* BitBtn9;    // "Coarse angle calibration"
+    QPushButton* evaluation; // "Evaluation..."
     QCheckBox* hvlon;
     QCheckBox* shints;
     QCheckBox* acoarses;

@@ -37,16 +37,29 @@ QStringList commentLines(const QString& comment);
 struct PageLayout {
     int lineHeight = 0;
     QRect title;              // the first line, across the page
+    std::vector<int> info;    // the top of each line under the title
+    std::vector<int> table;   // the top of each line of the results table, right above the comment
     std::vector<int> comment; // the top of each comment line; the last ends at the page's bottom
-    QRect plotArea;           // between the title line and the comment
+    QRect plotArea;           // between the lines above and those below
 };
 PageLayout pageLayout(QSize page, int lineHeight, int commentLineCount);
+// The number of text lines of each part: under the title, the table under the plot, the comment.
+struct PageLines {
+    int info = 0;
+    int table = 0;
+    int comment = 0;
+};
+PageLayout pageLayout(QSize page, int lineHeight, const PageLines& lines);
 
 // The logical size of the plot: the axes box and kBelowAxesBox more below it.
 QSize plotWindow(QSize axesBox);
 // Isotropic mapping of the logical window onto the area: one scale for both directions, the
 // smaller of the two that would fill it; the window's origin lands on the area's top left corner.
 QTransform plotTransform(QSize window, const QRect& area);
+
+// The logical window grown in one direction so that its shape is the area's: mapped isotropically,
+// it then fills the area (no strip of the paper left empty). Never smaller than the window.
+QSize filledWindow(QSize window, QSize area);
 
 // The frame around the curve area, from (50, 20) to (W + 50, H + 21), in plot pixels.
 QRect curveFrame(QSize curveArea);

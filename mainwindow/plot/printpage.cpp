@@ -36,7 +36,8 @@ plot::AxesGeometry printedAxes(const PrintView& view) {
 
 // The curve in black over the part of the record the screen shows, in plot pixels: the curve
 // area's content coordinates moved so that the scroll position lands on the frame's top left corner.
-void paintPrintedCurve(QPainter& painter, const trecdata& record, const PrintView& view) {
+void paintPrintedCurve(QPainter& painter, const trecdata& record, const PrintView& view,
+                       const std::optional<plot::EvalMarks>& marks) {
     const int width = view.curveArea.width();
     const int height = view.curveArea.height();
     const plot::Scale scale = plot::horizontalScale(width, record.ViewSpan(), view.scrollRangeX,
@@ -54,6 +55,32 @@ void paintPrintedCurve(QPainter& painter, const trecdata& record, const PrintVie
     painter.setClipRect(curveFrame(view.curveArea), Qt::IntersectClip);
     painter.translate(plot::kCurveLeft - view.scrollPosX, plot::kCurveTop - view.scrollPosY);
     plot::paintCurve(painter, points, style);
+    if (marks) {
+        plot::paintEvalMarks(painter, *marks, mapping, Qt::black);
+    }
+    painter.restore();
+}
+
+// The table's lines in the page's font, made smaller when the widest line would not fit the page.
+void paintTable(QPainter& painter, const PageLayout& layout, const QStringList& lines) {
+    if (lines.isEmpty()) {
+        return;
+    }
+    painter.save();
+    const int room = painter.device()->width() - 2 * layout.lineHeight;
+    int widest = 0;
+    for (const QString& line : lines) {
+        widest = std::max(widest, painter.fontMetrics().horizontalAdvance(line));
+    }
+    if (widest > room && room > 0) {
+        QFont font = painter.font();
+        font.setPointSizeF(font.pointSizeF() * room / widest);
+        painter.setFont(font);
+    }
+    const int ascent = painter.fontMetrics().ascent();
+    for (std::size_t i = 0; i < layout.table.size(); ++i) {
+        painter.drawText(layout.lineHeight, layout.table[i] + ascent, lines[static_cast<qsizetype>(i)]);
+    }
     painter.restore();
 }
 
@@ -68,11 +95,24 @@ PrintView unzoomedView(QSize panel) {
     return view;
 }
 
-void paintPage(QPainter& painter, const trecdata& record, const PrintView& view, const PageText& text) {
+PrintView filledView(const PrintView& view, QSize area) {
+    const QSize window = plotWindow(view.axesBox);
+    const QSize filled = filledWindow(window, area);
+    PrintView grown = view;
+    const QSize more(filled.width() - window.width(), filled.height() - window.height());
+    grown.axesBox += more;
+    grown.curveArea += more;
+    return grown;
+}
+
+void paintPage(QPainter& painter, const trecdata& record, const PrintView& shown, const PageText& text) {
     painter.save();
     const QSize page(painter.device()->width(), painter.device()->height());
     const PageLayout layout =
-        pageLayout(page, lineHeight(painter.fontMetrics().height()), static_cast<int>(text.comment.size()));
+        pageLayout(page, lineHeight(painter.fontMetrics().height()),
+                   PageLines{static_cast<int>(text.info.size()), static_cast<int>(text.table.size()),
+                             static_cast<int>(text.comment.size())});
+    const PrintView view = text.fillPaper ? filledView(shown, layout.plotArea.size()) : shown;
 
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
@@ -86,12 +126,16 @@ void paintPage(QPainter& painter, const trecdata& record, const PrintView& view,
         painter.drawText(layout.lineHeight, layout.comment[i] + ascent,
                          text.comment[static_cast<qsizetype>(i)]);
     }
+    for (std::size_t i = 0; i < layout.info.size(); ++i) {
+        painter.drawText(layout.lineHeight, layout.info[i] + ascent, text.info[static_cast<qsizetype>(i)]);
+    }
+    paintTable(painter, layout, text.table);
 
     painter.setTransform(plotTransform(plotWindow(view.axesBox), layout.plotArea), true);
     font.setPixelSize(kPlotTextHeight);
     painter.setFont(font);
     plot::paintAxes(painter, record, printedAxes(view));
-    paintPrintedCurve(painter, record, view);
+    paintPrintedCurve(painter, record, view, text.marks);
     painter.restore();
 }
 

@@ -3,11 +3,15 @@
 // the command line; it paints on any QPainter, so tests render it to an image as well.
 #pragma once
 
+#include "mainwindow/plot/evalmarks.h"
 #include "mainwindow/plot/printgeometry.h"
 
 #include <QSize>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
+#include <utility>
 
 class QPagedPaintDevice;
 class QPainter;
@@ -31,9 +35,23 @@ struct PrintView {
 PrintView unzoomedView(QSize panel = kDesignPanelSize);
 
 struct PageText {
+    PageText() = default;
+    PageText(QString pageTitle, QStringList commentLines = {})
+        : title(std::move(pageTitle)), comment(std::move(commentLines)) {}
+
     QString title;       // the record list's entry of the record
     QStringList comment; // the comment's lines; empty when the comment is not printed
+    QStringList info;    // lines under the title (date, file, settings: pageInfoLines)
+    QStringList table;   // lines under the plot (the results of an evaluation), in a fixed-pitch font
+    // Grow the plot in one direction to the shape of the space it gets, so it uses all the paper.
+    bool fillPaper = false;
+    // The peaks' labels and the Duane-Hunt line of an evaluation, over the curve.
+    std::optional<plot::EvalMarks> marks;
 };
+
+// The view with its plot grown to the shape of `area` (page units): the axes box and the curve area
+// gain the same logical pixels, so the curve keeps its frame and axes around it.
+PrintView filledView(const PrintView& view, QSize area);
 
 // Paints the page onto the painter's whole device with its current (initial) font and pen: the line
 // height comes from that font. The painter's state is restored afterwards.

@@ -106,6 +106,9 @@ void ScanPlot::createTools(QWidget* toolParent) {
     coords_->setObjectName(QStringLiteral("coords"));
     coords_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     coords_->setMinimumWidth(180);
+    coordsBragg_ = new QLabel(toolParent);
+    coordsBragg_->setObjectName(QStringLiteral("coordsBragg"));
+    coordsBragg_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
 }
 
 QWidget* ScanPlot::PaintBox2() const {
@@ -123,6 +126,9 @@ QWidget* ScanPlot::PaintBox1() const {
 // ---- The displayed record ----
 
 void ScanPlot::setRecord(trecdata* record) {
+    if (record != record_) {
+        evalMarks_.reset();
+    }
     record_ = record;
     zoomXLevel_ = 0;
     zoomYLevel_ = 0;
@@ -136,6 +142,7 @@ void ScanPlot::setRecord(trecdata* record) {
             tool->setEnabled(false);
         }
         coords_->clear();
+        coordsBragg_->clear();
     }
     pressPointto();
     panel4_->setEnabled(record_ != nullptr);
@@ -144,6 +151,11 @@ void ScanPlot::setRecord(trecdata* record) {
     } else {
         repaintAll();
     }
+}
+
+void ScanPlot::setEvalMarks(std::optional<plot::EvalMarks> marks) {
+    evalMarks_ = std::move(marks);
+    repaintCurve();
 }
 
 void ScanPlot::showUnzoomed() {

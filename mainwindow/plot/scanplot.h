@@ -11,12 +11,16 @@
 // from the record. The record is not owned; whoever frees it must first call setRecord(nullptr).
 #pragma once
 
+#include "analysis/evaloptions.h"
+#include "mainwindow/plot/evalmarks.h"
 #include "mainwindow/plot/plotgeometry.h"
 #include "mainwindow/plot/printpage.h"
 
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+
+#include <optional>
 
 class PlotAxesBox;
 class PlotScrollArea;
@@ -49,6 +53,16 @@ public:
     QToolButton* pointto() const { return pointto_; }
     QToolButton* linebtn() const { return linebtn_; }
     QLabel* coords() const { return coords_; }
+    // Beside `coords`: wavelength and energy in first order at the cursor, and the rate's ±.
+    QLabel* coordsBragg() const { return coordsBragg_; }
+
+    // The evaluation settings the Bragg read-out uses (a record's comment words win for it).
+    void setEvalDefaults(const analysis::EvalOptions& options) { evalDefaults_ = options; }
+    const analysis::EvalOptions& evalDefaults() const { return evalDefaults_; }
+    // The labels and the Duane-Hunt line of the displayed record's evaluation (none: not
+    // evaluated), painted over the curve; repaints the curve. A new record drops them.
+    void setEvalMarks(std::optional<plot::EvalMarks> marks);
+    const std::optional<plot::EvalMarks>& evalMarks() const { return evalMarks_; }
 
     // ---- The displayed record ----
     // Shows the record (or none) unzoomed; with none every zoom tool is disabled and `pointto` is down.
@@ -145,6 +159,9 @@ private:
     QToolButton* linebtn_ = nullptr;
     QButtonGroup* tools_ = nullptr;
     QLabel* coords_ = nullptr;
+    QLabel* coordsBragg_ = nullptr;
+    analysis::EvalOptions evalDefaults_;
+    std::optional<plot::EvalMarks> evalMarks_;
 
     trecdata* record_ = nullptr;
     int zoomXLevel_ = 0;

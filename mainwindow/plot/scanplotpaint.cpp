@@ -49,6 +49,10 @@ void ScanPlot::paintCurveRect(QPainter& painter, const QRect& content) {
     painter.save();
     painter.setClipRect(content, Qt::IntersectClip);
     plot::paintCurve(painter, points, style);
+    if (evalMarks_) {
+        painter.setFont(PaintBox1()->font());
+        plot::paintEvalMarks(painter, *evalMarks_, mapping, plot::kYellow);
+    }
     painter.restore();
 }
 

@@ -1,4 +1,5 @@
 // The scan plot's zoom, its tool buttons and the mouse over the curve and the axes.
+#include "mainwindow/plot/braggreadout.h"
 #include "mainwindow/plot/plotcursors.h"
 #include "mainwindow/plot/plotwidgets.h"
 #include "mainwindow/plot/scanplot.h"
@@ -135,11 +136,16 @@ void ScanPlot::PaintBox1MouseMove(QPoint visible) {
     const int x = visible.x() + scrollPosX();
     const int angle =
         plot::snapToStep(record_->ViewFirstCell() + horizontalScale().toUnits(x), record_->angularStep);
-    coords_->setText(plot::cursorReadout(angle, record_->ValueAtAngle(angle)));
+    const double value = record_->ValueAtAngle(angle);
+    coords_->setText(plot::cursorReadout(angle, value));
+    // The record's comment may name its crystal.
+    const double dPm = analysis::applyComment(evalDefaults_, record_->comment).dPm;
+    coordsBragg_->setText(plot::braggReadout(angle / 20.0, value, record_->countingTime / 10.0, dPm));
 }
 
 void ScanPlot::PaintBox2MouseMove() {
     coords_->clear();
+    coordsBragg_->clear();
 }
 
 void ScanPlot::PaintBox1MouseUp(Qt::MouseButton button, QPoint visible) {

@@ -1,16 +1,16 @@
 // Item lists and cell reading of the scalar-mode results table.
 #include "scalar/export/scalartable.h"
 
+#include "records/selections.h"
+
 namespace scalar {
 
 const QStringList& radiatorItems() {
-    static const QStringList items = {"N/A", "V", "Cr", "Mn", "Fe", "Co", "Ni", "Cu", "Zn"};
-    return items;
+    return records::radiatorItems();
 }
 
 const QStringList& filterItems() {
-    static const QStringList items = {"none", "V", "Cr", "Mn", "Fe", "Co", "Ni", "Cu", "Zn"};
-    return items;
+    return records::filterItems();
 }
 
 const QStringList& positionItems() {

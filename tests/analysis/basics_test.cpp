@@ -72,7 +72,7 @@ TEST(EvalOptions, CommentWordsWinForTheirRecord) {
     const EvalOptions o =
         applyComment(EvalOptions{}, QStringLiteral("Mo tube\ncrystal=LiF anode=Mo kV=30 tau=90"), &problems);
     EXPECT_EQ(o.crystal, QStringLiteral("LiF"));
-    EXPECT_DOUBLE_EQ(o.dPm, 201.4);
+    EXPECT_DOUBLE_EQ(o.dPm, 201.3);
     EXPECT_EQ(o.anodeZ, 42);
     EXPECT_DOUBLE_EQ(o.tubeKv, 30);
     EXPECT_DOUBLE_EQ(o.deadTimeUs, 90);

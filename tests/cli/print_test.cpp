@@ -90,8 +90,8 @@ bool dark(const QImage& image, int x, int y) {
     return qGray(image.pixel(x, y)) < 128;
 }
 
-// The curve area's frame: the longest dark row (its top edge) and the next row below it that is
-// nearly as long (its bottom edge).
+// The curve area's frame: the first and the last row whose dark run is nearly as long as the
+// longest one (its top and bottom edges; the bottom one carries the ticks at its ends).
 QRect frameOf(const QImage& image) {
     auto runOf = [&](int y, int& start) {
         int best = 0;
@@ -104,25 +104,25 @@ QRect frameOf(const QImage& image) {
         }
         return best;
     };
-    int top = -1, left = 0, width = 0;
+    int width = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        int start = 0;
+        width = std::max(width, runOf(y, start));
+    }
+    int top = -1, bottom = -1, left = 0, right = 0;
     for (int y = 0; y < image.height(); ++y) {
         int start = 0;
         const int run = runOf(y, start);
-        if (run > width) {
-            width = run;
-            top = y;
-            left = start;
-        }
-    }
-    int bottom = top;
-    for (int y = image.height() - 1; y > top + 4; --y) {
-        int start = 0;
-        if (runOf(y, start) > width * 9 / 10) {
+        if (run > width * 9 / 10) {
+            if (top < 0) {
+                top = y;
+                left = start;
+                right = start + run - 1;
+            }
             bottom = y;
-            break;
         }
     }
-    return QRect(QPoint(left, top), QPoint(left + width - 1, bottom));
+    return QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
 // Dark pixels inside the frame, clear of its edges (the top edge's ends reach past the side edges)
@@ -227,5 +227,57 @@ TEST_F(PrintCommand, ErrorsExitWithTwoAndWriteNothing) {
         EXPECT_EQ(result.status, 2) << test.args.join(QLatin1Char(' ')).toStdString();
         EXPECT_TRUE(result.err.contains(QLatin1String(test.message))) << result.err.toStdString();
         EXPECT_FALSE(QFile::exists(pdf));
+    }
+}
+
+TEST_F(PrintCommand, PageCarriesDateFileSettingsAndItsPlotUsesThePaper) {
+    const QString ini = path(QStringLiteral("rtg.ini"));
+    QFile settings(ini);
+    ASSERT_TRUE(settings.open(QIODevice::WriteOnly));
+    settings.write("[evaluation]\r\ncrystal=1\r\nanode=42\r\n");
+    settings.close();
+    struct Case {
+        const char* comment;
+        bool portrait;
+        const char* crystal; // as the page names it
+        const char* anode;
+    };
+    const Case cases[] = {
+        {"Cu anode", false, "Crystal LiF (d = 201.30 pm)", "Anode Mo"},
+        {"Cu anode", true, "Crystal LiF (d = 201.30 pm)", "Anode Mo"},
+        // The record's comment words win over the settings file.
+        {"crystal=KBr anode=Cu", true, "Crystal KBr (d = 329.00 pm)", "Anode Cu"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.comment);
+        auto record = scan(true);
+        record->SetComment(QLatin1String(test.comment));
+        record->detectorHv = 1000;
+        record->tubeCurrent = 80;
+        const QString file = path(QStringLiteral("cu.RTG"));
+        ASSERT_TRUE(records::saveRecordFile(*record, file));
+        const QString pdf = path(QStringLiteral("page.pdf"));
+        QStringList args = {QStringLiteral("print"),      file, QStringLiteral("--pdf"), pdf,
+                            QStringLiteral("--settings"), ini};
+        if (test.portrait) {
+            args << QStringLiteral("--portrait");
+        }
+        const ProcessRun result = driver(args);
+        ASSERT_EQ(result.status, 0) << result.err.toStdString();
+        const QString page = text(pdf);
+        EXPECT_TRUE(
+            page.contains(QRegularExpression(QStringLiteral("Printed 20\\d\\d-\\d\\d-\\d\\d \\d\\d:\\d\\d"))))
+            << page.toStdString();
+        for (const char* part :
+             {"File cu.RTG", "Step 0.05 deg", "Counting time 1.0 s", "Detector HV 1000 V", "Tube current 80",
+              "Radiator N/A", "Filter none", test.crystal, test.anode}) {
+            EXPECT_TRUE(page.contains(QLatin1String(part))) << part << "\n" << page.toStdString();
+        }
+        // The curve's frame spans the page's width and most of its height: no quarter left empty.
+        const QImage image = rendered(pdf);
+        ASSERT_FALSE(image.isNull());
+        const QRect frame = frameOf(image);
+        EXPECT_GT(frame.width(), image.width() * 8 / 10);
+        EXPECT_GT(frame.height(), image.height() * 6 / 10) << frame.height() << " of " << image.height();
     }
 }

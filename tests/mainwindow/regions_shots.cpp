@@ -1,8 +1,10 @@
 // Shows the program's windows with a loaded spectrum for screenshots (under Xvfb):
 //   regions_shots region2   the main window showing region 2 of the record
 //   regions_shots roi-error the region editor after Apply found an invalid cell
+//   regions_shots evaluate  the whole record evaluated: the lines labelled and the results window
 // and quits after a few seconds.
 #include "app/project1.h"
+#include "mainwindow/evalresults.h"
 #include "mainwindow/tform11.h"
 #include "tests/support/plotfixtures.h"
 #include "widgets/controls.h"
@@ -36,6 +38,11 @@ int main(int argc, char** argv) {
     form.show();
     if (mode == QLatin1String("region2")) {
         form.d[1]->click();
+    } else if (mode == QLatin1String("evaluate")) {
+        QTimer::singleShot(500, &form, [&form] {
+            form.evaluate->click();
+            QTimer::singleShot(800, &form, [&form] { form.evalResults->move(form.x() + 420, form.y() + 330); });
+        });
     } else {
         QTimer::singleShot(500, &form, [&form, &windows] {
             TForm11* editor = &windows.regions();
