@@ -22,8 +22,13 @@ constexpr std::array kCommands = {
             &runExportXlsx},
     Command{"scan", "[OPTIONS] --out FILE.RTG", "scan on the apparatus and save the record (scan --help)",
             &runScan},
-    Command{"print", "FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines]",
-            "write a record's printed page as a PDF (landscape, with its comment)", &runPrint},
+    Command{"print", "FILE.RTG [MORE.RTG...] --pdf OUT.pdf [--portrait] [--no-comment] [--lines]",
+            "write a record's printed page as a PDF (landscape, with its comment); further records are laid "
+            "over it",
+            &runPrint},
+    Command{"ratio", "A.RTG B.RTG OUT.RTG",
+            "write the transmission of scan A over scan B (percent, cell by cell) as a record file",
+            &runRatio},
     Command{"demo", "[--out-dir DIR]", "a short scan on the simulated apparatus, saved with a text export",
             &runDemo},
 };

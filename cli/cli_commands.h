@@ -15,6 +15,7 @@ int runExportXlsx(const QStringList& args, Io& io);
 int runScan(const QStringList& args, Io& io);
 int runDemo(const QStringList& args, Io& io);
 int runPrint(const QStringList& args, Io& io);
+int runRatio(const QStringList& args, Io& io);
 
 // The scan command's options, as its own help and the program's help show them.
 const char* scanOptionsHelp();

@@ -1,6 +1,7 @@
-// zavo-driver print FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines]: the printed page of
-// a record as the main window shows it right after loading (unzoomed, the record's current region),
-// written as a PDF without a display.
+// zavo-driver print FILE.RTG [MORE.RTG...] --pdf OUT.pdf [--portrait] [--no-comment] [--lines]: the
+// printed page of a record as the main window shows it right after loading (unzoomed, the record's
+// current region), written as a PDF without a display. Further records are laid over the first in
+// the overlay colours, with a legend.
 #include "cli/cli_commands.h"
 
 #include "mainwindow/plot/printpage.h"
@@ -9,13 +10,14 @@
 #include <QGuiApplication>
 
 #include <memory>
+#include <vector>
 
 namespace cli {
 
 namespace {
 
 struct PrintOptions {
-    QString record;
+    QStringList records;
     QString pdf;
     bool landscape = true;
     bool printComment = true;
@@ -33,15 +35,16 @@ bool parsePrintOptions(const QStringList& args, PrintOptions& options, Io& io) {
             options.printComment = false;
         } else if (word == QLatin1String("--lines")) {
             options.pointMode = false;
-        } else if (!word.startsWith(QLatin1Char('-')) && options.record.isEmpty()) {
-            options.record = word;
+        } else if (!word.startsWith(QLatin1Char('-'))) {
+            options.records.append(word);
         } else {
             io.err << "print: unexpected argument \"" << word << "\"\n";
             return false;
         }
     }
-    if (options.record.isEmpty() || options.pdf.isEmpty()) {
-        io.err << "usage: zavo-driver print FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines]\n";
+    if (options.records.isEmpty() || options.pdf.isEmpty()) {
+        io.err << "usage: zavo-driver print FILE.RTG [MORE.RTG...] --pdf OUT.pdf [--portrait] [--no-comment] "
+                  "[--lines]\n";
         return false;
     }
     return true;
@@ -67,10 +70,14 @@ int runPrint(const QStringList& args, Io& io) {
     if (!parsePrintOptions(args, options, io)) {
         return kExitFailure;
     }
-    const auto record = loadRecordForCommand(options.record, io);
-    if (!record) {
-        return kExitFailure;
+    std::vector<std::unique_ptr<trecdata>> loaded;
+    for (const QString& path : options.records) {
+        loaded.push_back(loadRecordForCommand(path, io));
+        if (!loaded.back()) {
+            return kExitFailure;
+        }
     }
+    trecdata* record = loaded.front().get();
     const auto app = offscreenApplication();
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         io.err << "print: needs a GUI application for its fonts\n";
@@ -80,6 +87,10 @@ int runPrint(const QStringList& args, Io& io) {
     record->ShowRegion(record->currentRegion);
     printing::PrintView view = printing::unzoomedView();
     view.pointMode = options.pointMode;
+    for (std::size_t i = 1; i < loaded.size(); ++i) {
+        loaded[i]->ShowRegion(loaded[i]->currentRegion);
+        view.overlays.push_back({loaded[i].get(), records::recordListLabel(*loaded[i])});
+    }
     printing::PageText text;
     text.title = records::recordListLabel(*record);
     if (options.printComment) {
