@@ -3,11 +3,16 @@
 // the command line; it paints on any QPainter, so tests render it to an image as well.
 #pragma once
 
+#include "mainwindow/plot/plotgeometry.h"
+#include "mainwindow/plot/plotoverlays.h"
 #include "mainwindow/plot/printgeometry.h"
 
 #include <QSize>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
+#include <vector>
 
 class QPagedPaintDevice;
 class QPainter;
@@ -24,8 +29,12 @@ struct PrintView {
     int scrollRangeY = 0;
     int scrollPosY = 0;
     int zoomXLevel = 0;
-    bool pointMode = true;   // `linebtn` down: single points instead of joining lines
-    int screenPointSize = 8; // the screen's axis font, for the zoomed vertical tick step
+    std::optional<plot::Scale> freeScaleX; // the mouse's free horizontal zoom, if any
+    bool pointMode = true;                 // `linebtn` down: single points instead of joining lines
+    int screenPointSize = 8;               // the screen's axis font, for the zoomed vertical tick step
+    bool errorBars = false;                // the displayed record's error bars
+    // Records laid over the displayed one, in their palette order; a legend names them all.
+    std::vector<plot::Overlay> overlays;
 };
 // The unzoomed plot of a plot panel of the given size, in point mode as the plot starts.
 PrintView unzoomedView(QSize panel = kDesignPanelSize);
