@@ -77,6 +77,7 @@ void FormUpdates::refreshReadouts(engine::TRS& thread) {
 }
 
 void FormUpdates::releaseLiveRecord(engine::TRS& thread) {
+    form_.releaseLiveOverlay();
     if (liveDisplayed(thread))
         form_.showRecord(nullptr);
 }

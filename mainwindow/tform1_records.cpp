@@ -50,6 +50,7 @@ std::unique_ptr<trecdata> TForm1::takeLoadedRecord(int entry) {
     std::unique_ptr<trecdata> record = std::move(*at);
     loadedRecords_.erase(at);
     lista->removeItem(entry);
+    refreshOverlays();
     return record;
 }
 
@@ -116,6 +117,7 @@ void TForm1::showRecord(trecdata* record) {
         rangeChange(false);
     }
     plot->Panel4()->setEnabled(record != nullptr);
+    refreshOverlays();
     repaintPlot();
 }
 

@@ -91,7 +91,8 @@ std::unique_ptr<trecdata> makeTransmission(const trecdata& first, const QString&
     ratio->uncertainty = std::move(sigma);
     ratio->comment =
         QStringLiteral("%1: %2 / %3").arg(QLatin1String(kTransmissionLabel), firstLabel, secondLabel);
-    ratio->fileName = QString();
+    // The save dialog suggests this name; closing asks about it by this name.
+    ratio->fileName = QStringLiteral("transmission.RTG");
     ratio->SetRangeMode(0);
     ratio->modified = true;
     return ratio;
