@@ -50,12 +50,18 @@ HorizontalView wheelZoomHorizontal(const HorizontalView& view, int mouseX, doubl
     return next;
 }
 
-VerticalView wheelZoomVertical(const VerticalView& view, int mouseY, double factor, int clientHeight) {
+int maxVerticalExtent(double fullScale, int pointSize) {
+    const double most = 4.0 * std::max(pointSize, 1) * fullScale;
+    return static_cast<int>(std::min(most, 1e9));
+}
+
+VerticalView wheelZoomVertical(const VerticalView& view, int mouseY, double factor, int clientHeight,
+                               int maxExtent) {
     const int extent = std::max(view.extent, clientHeight);
     const double rel = static_cast<double>(view.pos + mouseY) / extent;
     VerticalView next;
-    next.extent =
-        std::clamp(static_cast<int>(std::lround(extent * factor)), clientHeight, kMaxVerticalExtent);
+    next.extent = std::clamp(static_cast<int>(std::lround(extent * factor)), clientHeight,
+                             std::max(maxExtent, clientHeight));
     next.pos = std::clamp(static_cast<int>(std::lround(rel * next.extent - mouseY)), 0,
                           std::max(next.extent - clientHeight, 0));
     return next;
@@ -71,14 +77,15 @@ HorizontalView rectangleZoomHorizontal(const HorizontalView& view, int x0, int x
     return next;
 }
 
-VerticalView rectangleZoomVertical(const VerticalView& view, int y0, int y1, int clientHeight) {
+VerticalView rectangleZoomVertical(const VerticalView& view, int y0, int y1, int clientHeight,
+                                   int maxExtent) {
     const int extent = std::max(view.extent, clientHeight);
     const int top = view.pos + std::min(y0, y1);
     const int rows = std::max(std::abs(y1 - y0), 1);
     VerticalView next;
     const double factor = static_cast<double>(clientHeight) / rows;
-    next.extent =
-        std::clamp(static_cast<int>(std::lround(extent * factor)), clientHeight, kMaxVerticalExtent);
+    next.extent = std::clamp(static_cast<int>(std::lround(extent * factor)), clientHeight,
+                             std::max(maxExtent, clientHeight));
     next.pos = std::clamp(static_cast<int>(std::lround(top * static_cast<double>(next.extent) / extent)), 0,
                           std::max(next.extent - clientHeight, 0));
     return next;

@@ -4,7 +4,7 @@
 // Beside the zoom levels of the tool buttons the plot has a free view on each axis. Horizontally it
 // is a scale (pixels per angle unit, any value from the fitted view up to kMaxPixelsPerUnit) and a
 // scroll position; the content is round(span x scale) pixels wide. Vertically it is the extent (the
-// pixels the full scale spans, from the visible height up to kMaxVerticalExtent) and a scroll
+// pixels the full scale spans, from the visible height up to maxVerticalExtent) and a scroll
 // position, exactly as the zoom levels' scroll ranges are. So curve, axes and print follow a free
 // view with the same mapping they use for the levels.
 #pragma once
@@ -15,11 +15,14 @@
 
 namespace plot {
 
-inline constexpr int kMaxPixelsPerUnit = 40;         // 800 pixels per degree
-inline constexpr int kMaxVerticalExtent = 4'000'000; // a 50000 cps full scale: 80 pixels per cps
-inline constexpr double kWheelZoomFactor = 1.25;     // one wheel notch
-inline constexpr int kMinDragPixels = 4;             // a shorter drag is a click
-inline constexpr int kMinDragRows = 12;              // a flatter rectangle zooms the angles only
+inline constexpr int kMaxPixelsPerUnit = 40;     // 800 pixels per degree
+inline constexpr double kWheelZoomFactor = 1.25; // one wheel notch
+inline constexpr int kMinDragPixels = 4;         // a shorter drag is a click
+inline constexpr int kMinDragRows = 12;          // a flatter rectangle zooms the angles only
+
+// The highest extent for a full scale: 4 x pointSize pixels (the zoomed axis' least tick gap) then
+// still cover 1 cps, so the whole-number tick labels stay distinct.
+int maxVerticalExtent(double fullScale, int pointSize);
 
 // A free horizontal view: pixels per angle unit and the scroll position (content x at the left edge).
 struct HorizontalView {
@@ -42,12 +45,13 @@ int positionShowing(double units, int x, const Scale& scale, int span, int clien
 // Zoom by `factor` (> 1 in, < 1 out) about the visible-area x: the angle under x stays under it.
 HorizontalView wheelZoomHorizontal(const HorizontalView& view, int mouseX, double factor, int span,
                                    int clientWidth);
-// The same for values about the visible-area y.
-VerticalView wheelZoomVertical(const VerticalView& view, int mouseY, double factor, int clientHeight);
+// The same for values about the visible-area y, up to maxExtent.
+VerticalView wheelZoomVertical(const VerticalView& view, int mouseY, double factor, int clientHeight,
+                               int maxExtent);
 // Zoom to the visible-area columns x0..x1 (either order): their angles fill the width.
 HorizontalView rectangleZoomHorizontal(const HorizontalView& view, int x0, int x1, int span, int clientWidth);
 // Zoom to the visible-area rows y0..y1: their values fill the height.
-VerticalView rectangleZoomVertical(const VerticalView& view, int y0, int y1, int clientHeight);
+VerticalView rectangleZoomVertical(const VerticalView& view, int y0, int y1, int clientHeight, int maxExtent);
 
 // The angle (angle units from G0, fractional) at a visible-area x.
 double unitsAtPixel(const HorizontalView& view, int x);

@@ -160,6 +160,7 @@ private:
     // Moves the crosshair (none: hides it), repainting the rows and columns it leaves and enters.
     void moveCrosshair(std::optional<QPoint> visible);
     void clearFreeZoomX();
+    int maxExtent() const; // of the free vertical zoom, for the displayed record's full scale
     void clearFreeZoomY();
     void applyFreeX(const plot::HorizontalView& view);
     void applyFreeY(const plot::VerticalView& view);

@@ -10,6 +10,7 @@
 #include <QToolButton>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 void ScanPlot::applyFreeX(const plot::HorizontalView& view) {
@@ -31,6 +32,13 @@ void ScanPlot::applyFreeY(const plot::VerticalView& view) {
     area_->verticalScrollBar()->setValue(view.pos);
     unzoomy_->setEnabled(scrollRangeY_ > 0);
     setToolEnabled(zoomy_, highestVerticalLevel() > 0);
+}
+
+int ScanPlot::maxExtent() const {
+    const std::size_t index = std::min<std::size_t>(record_->rangeIndex, records::kFullScale.size() - 1);
+    const int pointSize = PaintBox2()->font().pointSize();
+    return plot::maxVerticalExtent(records::kFullScale[index],
+                                   pointSize > 0 ? pointSize : plot::kAxisFontPointSize);
 }
 
 void ScanPlot::clearFreeZoomX() {
@@ -58,7 +66,7 @@ void ScanPlot::wheelZoom(QPoint visible, double notches, bool values) {
     const double factor = std::pow(plot::kWheelZoomFactor, notches);
     if (values) {
         const plot::VerticalView now{plot::verticalExtent(scrollRangeY_, clientHeight()), scrollPosY()};
-        applyFreeY(plot::wheelZoomVertical(now, visible.y(), factor, clientHeight()));
+        applyFreeY(plot::wheelZoomVertical(now, visible.y(), factor, clientHeight(), maxExtent()));
     } else {
         const plot::HorizontalView now{horizontalScale(), scrollPosX()};
         applyFreeX(plot::wheelZoomHorizontal(now, visible.x(), factor, record_->ViewSpan(), clientWidth()));
@@ -76,7 +84,7 @@ void ScanPlot::zoomToRectangle(QPoint from, QPoint to) {
     }
     if (std::abs(to.y() - from.y()) >= plot::kMinDragRows) {
         const plot::VerticalView now{plot::verticalExtent(scrollRangeY_, clientHeight()), scrollPosY()};
-        applyFreeY(plot::rectangleZoomVertical(now, from.y(), to.y(), clientHeight()));
+        applyFreeY(plot::rectangleZoomVertical(now, from.y(), to.y(), clientHeight(), maxExtent()));
     }
     repaintAll();
 }

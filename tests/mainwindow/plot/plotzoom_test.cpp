@@ -66,14 +66,17 @@ TEST(MouseZoom, RectangleFillsTheViewOnBothAxes) {
     EXPECT_NEAR(right, 660, pixel);
 
     // Rows 100..200 of a 400-pixel high unzoomed view: the extent grows fourfold, row 100 at the top.
-    const VerticalView rows = rectangleZoomVertical({0, 0}, 200, 100, 400);
+    const VerticalView rows = rectangleZoomVertical({0, 0}, 200, 100, 400, 100000);
     EXPECT_EQ(rows.extent, 1600);
     EXPECT_EQ(rows.pos, 400);
     // A wheel notch down about a point goes back up to the whole height, never below it.
-    EXPECT_EQ(wheelZoomVertical({400, 0}, 100, 0.5, 400).extent, 400);
-    const VerticalView in = wheelZoomVertical({400, 0}, 100, 2, 400);
+    EXPECT_EQ(wheelZoomVertical({400, 0}, 100, 0.5, 400, 100000).extent, 400);
+    const VerticalView in = wheelZoomVertical({400, 0}, 100, 2, 400, 100000);
     EXPECT_EQ(in.extent, 800);
     EXPECT_EQ(in.pos, 100); // row 100 of 400 is row 200 of 800: still under the cursor
+    // A 50 cps full scale with an 8-point axis font zooms to 1600 pixels at most: 32 pixels a cps.
+    EXPECT_EQ(maxVerticalExtent(50, 8), 1600);
+    EXPECT_EQ(wheelZoomVertical({400, 0}, 100, 100, 400, maxVerticalExtent(50, 8)).extent, 1600);
 }
 
 TEST(MouseZoom, AngleTicksFallOnRoundValuesAtEveryZoom) {
