@@ -24,14 +24,19 @@ constexpr std::array kCommands = {
     Command{"scan", "[OPTIONS] --out FILE.RTG", "scan on the apparatus and save the record (scan --help)",
             &runScan},
     Command{"print",
-            "FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines] [--settings rtg.ini] [--evaluate]",
-            "write a record's printed page as a PDF (landscape, with its comment; evaluated with --evaluate)",
+            "FILE.RTG [MORE.RTG...] --pdf OUT.pdf [--portrait] [--no-comment] [--lines] [--settings rtg.ini] "
+            "[--evaluate]",
+            "write a record's printed page as a PDF (landscape, with its comment; further records are laid "
+            "over it; evaluated with --evaluate)",
             &runPrint},
     Command{"analyse", "FILE.RTG [EVALUATION OPTIONS] [--json]",
             "the spectrum's peaks, lines, lattice spacing, Duane-Hunt limit and Planck's constant",
             &runAnalyse},
     Command{"export-csv", "FILE.RTG OUT.csv [EVALUATION OPTIONS]",
             "write a record's points with their uncertainty, wavelength and energy as CSV", &runExportCsv},
+    Command{"ratio", "A.RTG B.RTG OUT.RTG",
+            "write the transmission of scan A over scan B (percent, cell by cell) as a record file",
+            &runRatio},
     Command{"demo", "[--out-dir DIR]", "a short scan on the simulated apparatus, saved with a text export",
             &runDemo},
 };

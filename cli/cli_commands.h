@@ -17,6 +17,7 @@ int runDemo(const QStringList& args, Io& io);
 int runPrint(const QStringList& args, Io& io);
 int runAnalyse(const QStringList& args, Io& io);
 int runExportCsv(const QStringList& args, Io& io);
+int runRatio(const QStringList& args, Io& io);
 
 // The scan command's options, as its own help and the program's help show them.
 const char* scanOptionsHelp();

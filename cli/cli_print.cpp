@@ -1,9 +1,10 @@
-// zavo-driver print FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines] [--settings rtg.ini]
-// [--evaluate]: the printed page of a record as the main window shows it right after loading
-// (unzoomed, the record's current region), written as a PDF without a display. The page names the
+// zavo-driver print FILE.RTG [MORE.RTG...] --pdf OUT.pdf [--portrait] [--no-comment] [--lines]
+// [--settings rtg.ini] [--evaluate]: the printed page of a record as the main window shows it right
+// after loading (unzoomed, the record's current region), written as a PDF without a display. Further
+// records are laid over the first in the overlay colours, with a legend. The page names the
 // evaluation's crystal and anode from the settings file's "evaluation" section, the record's comment
-// words winning; with --evaluate it also carries the evaluation: the peaks labelled on the plot, the
-// Duane-Hunt line and the results table under it.
+// words winning; with --evaluate it also carries the evaluation of the first record: the peaks
+// labelled on the plot, the Duane-Hunt line and the results table under it.
 #include "cli/cli_commands.h"
 
 #include "analysis/spectrum.h"
@@ -18,13 +19,14 @@
 #include <QGuiApplication>
 
 #include <memory>
+#include <vector>
 
 namespace cli {
 
 namespace {
 
 struct PrintOptions {
-    QString record;
+    QStringList records;
     QString pdf;
     bool landscape = true;
     bool printComment = true;
@@ -48,16 +50,16 @@ bool parsePrintOptions(const QStringList& args, PrintOptions& options, Io& io) {
             options.evaluate = true;
         } else if (word == QLatin1String("--settings") && i + 1 < args.size()) {
             options.settings = args[++i];
-        } else if (!word.startsWith(QLatin1Char('-')) && options.record.isEmpty()) {
-            options.record = word;
+        } else if (!word.startsWith(QLatin1Char('-'))) {
+            options.records.append(word);
         } else {
             io.err << "print: unexpected argument \"" << word << "\"\n";
             return false;
         }
     }
-    if (options.record.isEmpty() || options.pdf.isEmpty()) {
-        io.err << "usage: zavo-driver print FILE.RTG --pdf OUT.pdf [--portrait] [--no-comment] [--lines] "
-                  "[--settings rtg.ini] [--evaluate]\n";
+    if (options.records.isEmpty() || options.pdf.isEmpty()) {
+        io.err << "usage: zavo-driver print FILE.RTG [MORE.RTG...] --pdf OUT.pdf [--portrait] [--no-comment] "
+                  "[--lines] [--settings rtg.ini] [--evaluate]\n";
         return false;
     }
     return true;
@@ -83,10 +85,14 @@ int runPrint(const QStringList& args, Io& io) {
     if (!parsePrintOptions(args, options, io)) {
         return kExitFailure;
     }
-    const auto record = loadRecordForCommand(options.record, io);
-    if (!record) {
-        return kExitFailure;
+    std::vector<std::unique_ptr<trecdata>> loaded;
+    for (const QString& path : options.records) {
+        loaded.push_back(loadRecordForCommand(path, io));
+        if (!loaded.back()) {
+            return kExitFailure;
+        }
     }
+    trecdata* record = loaded.front().get();
     const auto app = offscreenApplication();
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         io.err << "print: needs a GUI application for its fonts\n";
@@ -96,6 +102,10 @@ int runPrint(const QStringList& args, Io& io) {
     record->ShowRegion(record->currentRegion);
     printing::PrintView view = printing::unzoomedView();
     view.pointMode = options.pointMode;
+    for (std::size_t i = 1; i < loaded.size(); ++i) {
+        loaded[i]->ShowRegion(loaded[i]->currentRegion);
+        view.overlays.push_back({loaded[i].get(), records::recordListLabel(*loaded[i])});
+    }
     printing::PageText text;
     text.title = records::recordListLabel(*record);
     if (options.printComment) {

@@ -79,6 +79,7 @@ void FormUpdates::refreshReadouts(engine::TRS& thread) {
 void FormUpdates::releaseLiveRecord(engine::TRS& thread) {
     // A new scan starts afresh: the labels of the record that goes go with it.
     form_.forgetEvaluation(thread.liveRecord.get());
+    form_.releaseLiveOverlay();
     if (liveDisplayed(thread))
         form_.showRecord(nullptr);
 }

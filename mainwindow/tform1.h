@@ -38,6 +38,7 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTableWidget;
+class QToolButton;
 class ProgressWindow;
 class ScanPlot;
 class SpeedButton;
@@ -106,7 +107,9 @@ public:
     ScanPlot* plot;
     QLabel* viewRecordLabel; // "View record"
     QComboBox* lista;
-    QLabel* commentLabel; // "Comment"
+    QToolButton* overlays; // a menu with a check per entry: laid over the displayed record
+    QToolButton* ratio;    // a menu of entries: the transmission of the displayed record over one
+    QLabel* commentLabel;  // "Comment"
     QPlainTextEdit* comment;
     QFrame* Panel5;
     QLabel* regionsLabel; // "Regions of interest"
@@ -169,6 +172,17 @@ public:
     // the record the dialog works on must outlive that. A record the window does not own is
     // returned without a share.
     std::shared_ptr<trecdata> holdRecord(trecdata* record) const;
+    // ---- Comparing records (tform1_compare.cpp) ----
+    // Whether entry `entry` is laid over the displayed record; changing it repaints the plot.
+    bool overlayShown(int entry) const;
+    void setOverlayShown(int entry, bool shown);
+    // Hands the plot the records laid over the displayed one, from the list's checks.
+    void refreshOverlays();
+    // The live record is about to be freed: it is laid over nothing any more.
+    void releaseLiveOverlay();
+    // The transmission of the displayed record over entry `secondEntry` as a new entry, displayed;
+    // its index, or -1 after a message when the two cannot form one.
+    int addTransmission(int secondEntry);
     // The detector voltage shown in `HVctrl`, in volts.
     std::optional<int> shownDetectorVolts() const;
     // A lowered HV limit cut the detector voltage: the HV read-outs show it (this window's only
@@ -279,6 +293,9 @@ private:
     // The plot's labels and the results window for the record now displayed.
     void showEvaluationOf(const trecdata* record);
     void connectHandlers();
+    void createCompareButtons();
+    void fillOverlayMenu();
+    void fillRatioMenu();
 
     // FormCreate steps (tform1_lifecycle.cpp).
     void FormCreate(const Form1Options& options);
@@ -287,6 +304,12 @@ private:
 
     void colourOffsetLabel();
     console::BarWidths barWidths() const;
+    // The counting time and detector voltage as a spin button or a typed value sets them: shown and
+    // posted to the thread.
+    void applyCountingTime(int tenths);
+    void applyDetectorVolts(int volts);
+    std::optional<int> detectorVoltLimit() const; // volts, while the HV limit is switched on
+    void makeSettingsTypeable();
     void repaintPlot();
     // The arm as the arm buttons see it (angle units), when the thread exists.
     std::optional<console::Arm> armState() const;

@@ -205,8 +205,11 @@ void TForm1::createUpperArea() {
 
     viewRecordLabel = new QLabel(QStringLiteral("View record"), Panel3);
     viewRecordLabel->adjustSize();
-    lista = makeList(Panel3, "lista", {QStringLiteral("Live at 0.5 deg angular res.")}, {176, 0, 352, 22});
+    // Narrower than the settings strip by the compare buttons and the error bar switch after it.
+    lista =
+        makeList(Panel3, "lista", {QStringLiteral("Live at 0.5 deg angular res.")}, {176, 0, 352 - 81, 22});
     lista->setToolTip(QStringLiteral("Select record to display"));
+    createCompareButtons();
     commentLabel = new QLabel(QStringLiteral("Comment"), Panel3);
     commentLabel->adjustSize();
     comment = new QPlainTextEdit(Panel3);
@@ -336,6 +339,7 @@ void TForm1::connectHandlers() {
                          [this](int step, bool up) { SpinButton3Click(step, up); });
     ui::connectSpinGroup({SpinButton4, SpinButton5}, this,
                          [this](int step, bool up) { SpinButton5Click(step, up); });
+    makeSettingsTypeable();
     connect(st, &QComboBox::activated, this, &TForm1::stChange);
     connect(range, &QComboBox::activated, this, [this] { rangeChange(true); });
     connect(lista, &QComboBox::activated, this, &TForm1::listaChange);

@@ -74,6 +74,10 @@ void TForm1::Panel3Resize() {
     const int commentTop = h + lista->height() - toolHeight - 30;
     viewRecordLabel->move(x + 8, listTop + 4);
     lista->move(lista->x(), listTop);
+    overlays->move(lista->x() + lista->width() + 2, listTop);
+    ratio->move(overlays->x() + overlays->width() + 2, listTop);
+    plot->errorBarsButton()->setFixedSize(ratio->size());
+    plot->errorBarsButton()->move(ratio->x() + ratio->width() + 2, listTop);
     commentLabel->move(x + 8, commentTop + 4);
     comment->move(comment->x(), commentTop);
 

@@ -64,6 +64,7 @@ std::shared_ptr<trecdata> TForm1::takeLoadedRecord(int entry) {
     loadedRecords_.erase(at);
     forgetEvaluation(record.get());
     lista->removeItem(entry);
+    refreshOverlays();
     return record;
 }
 
@@ -131,6 +132,7 @@ void TForm1::showRecord(trecdata* record) {
     }
     showEvaluationOf(record);
     plot->Panel4()->setEnabled(record != nullptr);
+    refreshOverlays();
     repaintPlot();
 }
 

@@ -5,7 +5,9 @@
 #include "mainwindow/plot/scanplot.h"
 #include "scalar/tform13.h"
 #include "widgets/controls.h"
+#include "widgets/spinbutton.h"
 #include "widgets/steprules.h"
+#include "widgets/typedentry.h"
 
 #include "engine/trs.h"
 #include "records/trecdata.h"
@@ -28,10 +30,39 @@ void TForm1::SpinButton3Click(int step, bool up) {
     if (!tenths)
         return;
     const std::optional<int> next = ui::stepWithin(*tenths, step, up, kMinCountingTenths, kMaxCountingTenths);
-    if (!next || !thread_)
+    if (next)
+        applyCountingTime(*next);
+}
+
+void TForm1::applyCountingTime(int tenths) {
+    if (!thread_)
         return;
-    sfrq->setText(QString::asprintf("%.1f ", *next / 10.0));
-    thread_->requestCountingTime(*next);
+    sfrq->setText(QString::asprintf("%.1f ", tenths / 10.0));
+    thread_->requestCountingTime(tenths);
+}
+
+std::optional<int> TForm1::detectorVoltLimit() const {
+    if (!thread_)
+        return std::nullopt;
+    const zavo::DeviceConfig config = thread_->configSnapshot();
+    return config.hvLimitEnabled ? std::optional<int>(config.hvLimit * 5) : std::nullopt;
+}
+
+void TForm1::makeSettingsTypeable() {
+    // Typed values follow the finest arrow's step and the group's bounds; the HV limit caps them as
+    // it caps the up arrows.
+    ui::makeTypeable(sfrq, {[](const QString& text) {
+                                return ui::typedValue(text, 10, 1, kMinCountingTenths, kMaxCountingTenths);
+                            },
+                            [this](int tenths) { applyCountingTime(tenths); },
+                            [this] { return SpinButton1->isEnabled(); }});
+    ui::makeTypeable(HVctrl,
+                     {[this](const QString& text) {
+                          return ui::typedValue(text, 1, 5, 0,
+                                                detectorVoltLimit().value_or(ui::kMaxDetectorVolts));
+                      },
+                      [this](int volts) { applyDetectorVolts(std::min(volts, ui::kMaxDetectorVolts)); },
+                      [this] { return SpinButton4->isEnabled(); }});
 }
 
 std::optional<int> TForm1::shownDetectorVolts() const {
@@ -45,17 +76,19 @@ void TForm1::SpinButton5Click(int step, bool up) {
     const std::optional<int> volts = shownDetectorVolts();
     if (!volts || !thread_)
         return;
-    const zavo::DeviceConfig config = thread_->configSnapshot();
-    const std::optional<int> limit =
-        config.hvLimitEnabled ? std::optional<int>(config.hvLimit * 5) : std::optional<int>();
-    const std::optional<int> next = ui::stepDetectorVolts(*volts, step, up, limit);
-    if (!next)
+    const std::optional<int> next = ui::stepDetectorVolts(*volts, step, up, detectorVoltLimit());
+    if (next)
+        applyDetectorVolts(*next);
+}
+
+void TForm1::applyDetectorVolts(int volts) {
+    if (!thread_)
         return;
-    const QString text = QString::number(*next) + QLatin1Char(' ');
+    const QString text = QString::number(volts) + QLatin1Char(' ');
     HVctrl->setText(text);
     if (TForm13* scalar = peers_.scalar)
         scalar->showDetectorVolts(text);
-    thread_->requestDetectorHv(*next / 5);
+    thread_->requestDetectorHv(volts / 5);
 }
 
 void TForm1::showLoweredDetectorVolts(int volts) {

@@ -21,6 +21,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class QIODevice;
 
@@ -92,6 +93,10 @@ public:
     std::int32_t scrollRangeY = 0;
     std::int32_t scrollPosX = 0;
     std::int32_t scrollPosY = 0;
+    // Standard uncertainty of each cell of a derived record (a transmission) in the cells' unit,
+    // negative where there is none; null for a counted scan, whose uncertainty follows from its
+    // rates and counting time. Never saved to a file.
+    std::shared_ptr<const std::vector<double>> uncertainty;
 
     // ---- Creation and storage ----
 

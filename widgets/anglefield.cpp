@@ -3,6 +3,7 @@
 #include "widgets/controls.h"
 #include "widgets/spinbutton.h"
 #include "widgets/steprules.h"
+#include "widgets/typedentry.h"
 
 #include <QLabel>
 
@@ -48,6 +49,15 @@ AngleField makeAngleField(QWidget* parent, int x, int y, int width, AngleBounds 
                          [=] { stepAngleReadout(readout, button->tag(), false, bounds()); });
         field.buttons[i] = button;
     }
+    // A typed angle snaps to the finest arrow's 0.05 degree and is held to the same bounds.
+    QLabel* readout = field.readout;
+    SpinButton* finest = field.buttons.back();
+    makeTypeable(readout, {[bounds](const QString& text) {
+                               const auto [lo, hi] = bounds();
+                               return typedValue(text, 100, 5, lo, hi);
+                           },
+                           [readout](int hundredths) { readout->setText(hundredthsText(hundredths)); },
+                           [finest] { return finest->isEnabled(); }});
     return field;
 }
 

@@ -49,4 +49,16 @@ std::optional<int> readoutScaled(const QString& text, int factor) {
     return static_cast<int>(std::nearbyint(scaled));
 }
 
+std::optional<int> typedValue(const QString& text, int factor, int step, int lo, int hi) {
+    QString plain = text.trimmed();
+    plain.replace(QLatin1Char(','), QLatin1Char('.'));
+    if (plain.isEmpty() || plain.contains(QLatin1Char(' ')))
+        return std::nullopt;
+    const std::optional<int> scaled = readoutScaled(plain, factor);
+    if (!scaled || step <= 0)
+        return std::nullopt;
+    const int snapped = static_cast<int>(std::nearbyint(static_cast<double>(*scaled) / step)) * step;
+    return std::clamp(snapped, lo, std::max(hi, lo));
+}
+
 } // namespace ui

@@ -26,4 +26,9 @@ std::optional<double> readoutNumber(const QString& text);
 // readoutNumber() scaled by `factor` and rounded to the nearest integer, ties to even.
 std::optional<int> readoutScaled(const QString& text, int factor);
 
+// A typed value in the read-out's unit (`factor` units to the shown number, as readoutScaled):
+// rounded to the nearest multiple of `step`, then clamped to lo..hi. Anything but a number (a
+// decimal comma counts as a point) is refused: empty.
+std::optional<int> typedValue(const QString& text, int factor, int step, int lo, int hi);
+
 } // namespace ui

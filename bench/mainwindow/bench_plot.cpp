@@ -43,6 +43,28 @@ void fullRepaint(benchmark::State& state) {
 }
 BENCHMARK(fullRepaint)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
+// Three 2600-point records laid over each other (the displayed one and two overlays, with the
+// legend): a full repaint.
+void fullRepaintThreeOverlaid(benchmark::State& state) {
+    Scene scene(state.range(0) != 0);
+    auto second = plotfixtures::spectrumRecord(1, 100, 2699);
+    auto third = plotfixtures::spectrumRecord(1, 100, 2699);
+    for (int i = 0; i < trecdata::kCellCount; ++i) {
+        second->SetPoint(i, 0.5 * second->CellValue(i));
+        third->SetPoint(i, 1.5 * third->CellValue(i) + 20);
+    }
+    scene.plot->setOverlays(
+        {{second.get(), QStringLiteral("second")}, {third.get(), QStringLiteral("third")}},
+        QStringLiteral("first"));
+    QImage image(scene.panel->size(), QImage::Format_RGB32);
+    for (auto _ : state) {
+        scene.panel->render(&image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.SetLabel(state.range(0) != 0 ? "lines" : "points");
+}
+BENCHMARK(fullRepaintThreeOverlaid)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // The strip of the point at 22.60 degrees (position 352), painted straight into an image.
 void newPointStrip(benchmark::State& state) {
     Scene scene(state.range(0) != 0);

@@ -1,5 +1,7 @@
 #include "mainwindow/plot/plotaxes.h"
 
+#include "mainwindow/plot/plotzoom.h"
+#include "records/transmission.h"
 #include "records/trecdata.h"
 
 #include <QFontMetrics>
@@ -17,6 +19,8 @@ const QString kRangeSample = QStringLiteral("130.00 deg to 130.00 deg   ");
 const QString kVoltageSample = QStringLiteral("1000 V   ");
 // Top of the printed "[deg]" below the curve area's outer bottom.
 constexpr int kPrintedAngleUnitTop = 35;
+// Round angle ticks stand at least this many pixels apart, room for a label such as "131.25".
+constexpr int kRoundTickGap = 50;
 
 void drawTextTop(QPainter& painter, int x, int top, const QString& text) {
     painter.drawText(x, top + painter.fontMetrics().ascent(), text);
@@ -42,18 +46,25 @@ void paintValueAxis(QPainter& painter, const trecdata& record, const AxesGeometr
         painter.drawLine(kCurveLeft - kTickLength, y, kCurveLeft, y);
         drawTextRight(painter, kValueLabelRight, y + g.pointSize / 2, tick.label);
     }
-    painter.drawText(metrics.horizontalAdvance(QStringLiteral("[]")), 13, QStringLiteral("[cps]"));
+    // A transmission's cells are percentages of the second scan's rate.
+    const QString unit = records::isTransmission(record) ? QStringLiteral("[%]") : QStringLiteral("[cps]");
+    painter.drawText(metrics.horizontalAdvance(QStringLiteral("[]")), 13, unit);
 }
 
 void paintAngleAxis(QPainter& painter, const trecdata& record, const AxesGeometry& g) {
     const int span = record.ViewSpan();
-    const int zoomLevels = record.ZoomXLimit();
-    const Scale s = horizontalScale(g.clientWidth, span, g.scrollRangeX, zoomLevels, g.zoomXLevel);
-    const int left = leftEdgeAngle(record.ViewFirstCell(), g.scrollPosX, s);
+    const Scale s = axesScale(record, g);
     const QFontMetrics metrics = painter.fontMetrics();
     const int tickTop = g.outerHeight + kCurveTop;
     const int labelTop = tickTop + kAngleTickLength;
-    for (const Tick& tick : horizontalTicks(left, span, s, g.clientWidth)) {
+    // Unzoomed the ticks start at the view's whole degree; zoomed or scrolled they keep to round
+    // angles instead of starting at whatever angle the left edge shows.
+    const bool zoomed = g.freeScaleX || g.scrollPosX > 0;
+    const std::vector<Tick> ticks =
+        zoomed
+            ? roundAngleTicks(record.ViewFirstCell(), g.scrollPosX, s, g.clientWidth, kRoundTickGap)
+            : horizontalTicks(leftEdgeAngle(record.ViewFirstCell(), g.scrollPosX, s), span, s, g.clientWidth);
+    for (const Tick& tick : ticks) {
         const int x = kCurveLeft + tick.pos;
         painter.drawLine(x, tickTop, x, tickTop + kAngleTickLength - 1);
         drawTextTop(painter, x - metrics.horizontalAdvance(tick.label) / 2, labelTop, tick.label);
@@ -99,6 +110,14 @@ std::vector<HeaderItem> headerItems(const trecdata& record, const QFontMetrics& 
     add(QStringLiteral("XRTC"), false, QStringLiteral("XRTC "));
     add(generalNumber(record.tubeCurrent) + QStringLiteral(" \u00b5A"), true, QString());
     return items;
+}
+
+Scale axesScale(const trecdata& record, const AxesGeometry& g) {
+    if (g.freeScaleX) {
+        return *g.freeScaleX;
+    }
+    return horizontalScale(g.clientWidth, record.ViewSpan(), g.scrollRangeX, record.ZoomXLimit(),
+                           g.zoomXLevel);
 }
 
 void paintAxes(QPainter& painter, const trecdata& record, const AxesGeometry& geometry) {

@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QString>
 
+#include <optional>
 #include <vector>
 
 class QFontMetrics;
@@ -30,6 +31,8 @@ struct AxesGeometry {
     int scrollRangeY = 0;
     int scrollPosY = 0;
     int zoomXLevel = 0;
+    // A free horizontal zoom's scale (the mouse's zoom); none for the zoom levels.
+    std::optional<Scale> freeScaleX;
     int pointSize = kAxisFontPointSize; // of the axis font, for the zoomed tick step
     // The printed variant: sizes are the curve area's outer ones, nothing is coloured (the painter's
     // pen draws everything), the curve area gets a frame and "[deg]" goes below the angle labels.
@@ -44,6 +47,9 @@ struct HeaderItem {
 };
 // "RANGE", the view's angular range, "DHV", the detector voltage, "XRTC", the tube current.
 std::vector<HeaderItem> headerItems(const trecdata& record, const QFontMetrics& metrics);
+
+// Pixels per angle unit of the axes' view.
+Scale axesScale(const trecdata& record, const AxesGeometry& geometry);
 
 // Draws both axes with ticks, labels and units, and the header, with the painter's current font; in
 // the printed variant also the frame around the curve area.

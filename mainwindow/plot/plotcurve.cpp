@@ -29,32 +29,15 @@ CurveMapping curveMapping(const trecdata& record, const Scale& scale, int extent
 std::vector<CurvePoint> curvePoints(const trecdata& record, const CurveMapping& mapping,
                                     PositionRange positions, int skipBelow, int stopAbove) {
     std::vector<CurvePoint> points;
-    if (positions.empty()) {
-        return points;
+    if (!positions.empty()) {
+        const int count = std::max(positions.last - positions.first, 0) / mapping.step + 1;
+        points.reserve(static_cast<std::size_t>(std::min(count, trecdata::kCellCount + 1)));
     }
-    const std::int64_t step = mapping.step;
-    std::int64_t first =
-        std::max<std::int64_t>(std::int64_t{mapping.g0} + positions.first, mapping.firstAngle);
-    const std::int64_t last =
-        std::min<std::int64_t>(std::int64_t{mapping.g0} + positions.last, mapping.lastAngle);
-    // First angle on the step grid at or after `first`.
-    first += ((step - first % step) % step);
-    if (first > last) {
-        return points;
-    }
-    points.reserve(static_cast<std::size_t>((last - first) / step + 1));
-    for (std::int64_t angle = first; angle <= last; angle += step) {
-        const int x = mapping.scale.toPixels(angle - mapping.g0);
-        if (x < skipBelow) {
-            continue;
-        }
-        if (x > stopAbove) {
-            break;
-        }
-        const double value = record.ValueAtAngle(static_cast<std::int32_t>(angle));
+    forEachGridAngle(mapping, positions, skipBelow, stopAbove, [&](std::int32_t angle, int x) {
+        const double value = record.ValueAtAngle(angle);
         const bool hasData = value > -1;
         points.push_back({x, hasData ? yOfValue(value, mapping.fullScale, mapping.extent) : 0, hasData});
-    }
+    });
     return points;
 }
 

@@ -6,6 +6,8 @@
 
 #include <QColor>
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -37,6 +39,34 @@ struct CurvePoint {
     bool hasData = false;
     friend bool operator==(const CurvePoint&, const CurvePoint&) = default;
 };
+
+// Calls visit(angle, x) for the angles in `positions` (counted from G0) that lie on the mapping's
+// step grid and angle range, in increasing order, skipping those left of skipBelow and ending at
+// the first right of stopAbove.
+template <class Visit>
+void forEachGridAngle(const CurveMapping& mapping, PositionRange positions, int skipBelow, int stopAbove,
+                      Visit&& visit) {
+    if (positions.empty()) {
+        return;
+    }
+    const std::int64_t step = mapping.step;
+    std::int64_t first =
+        std::max<std::int64_t>(std::int64_t{mapping.g0} + positions.first, mapping.firstAngle);
+    const std::int64_t last =
+        std::min<std::int64_t>(std::int64_t{mapping.g0} + positions.last, mapping.lastAngle);
+    // First angle on the step grid at or after `first`.
+    first += ((step - first % step) % step);
+    for (std::int64_t angle = first; angle <= last; angle += step) {
+        const int x = mapping.scale.toPixels(angle - mapping.g0);
+        if (x < skipBelow) {
+            continue;
+        }
+        if (x > stopAbove) {
+            break;
+        }
+        visit(static_cast<std::int32_t>(angle), x);
+    }
+}
 
 // The points of the angles in `positions` (counted from G0) that lie on the record's step grid and
 // in its angle range, in increasing order. Points left of skipBelow are skipped; the list ends at

@@ -29,36 +29,61 @@ plot::AxesGeometry printedAxes(const PrintView& view) {
     geometry.scrollRangeY = view.scrollRangeY;
     geometry.scrollPosY = view.scrollPosY;
     geometry.zoomXLevel = view.zoomXLevel;
+    geometry.freeScaleX = view.freeScaleX;
     geometry.pointSize = view.screenPointSize > 0 ? view.screenPointSize : plot::kAxisFontPointSize;
     geometry.print = true;
     return geometry;
 }
 
-// The curve in black over the part of the record the screen shows, in plot pixels: the curve
-// area's content coordinates moved so that the scroll position lands on the frame's top left corner.
-void paintPrintedCurve(QPainter& painter, const trecdata& record, const PrintView& view,
-                       const std::optional<plot::EvalMarks>& marks) {
+// The curves over the part of the records the screen shows, in plot pixels: the curve area's
+// content coordinates moved so that the scroll position lands on the frame's top left corner. The
+// overlays first in their paper colours, the displayed record on top in black, then the
+// evaluation's labels when there are any.
+void paintPrintedCurves(QPainter& painter, const trecdata& record, const PrintView& view,
+                        const plot::AxesGeometry& axes, const PageText& text) {
     const int width = view.curveArea.width();
     const int height = view.curveArea.height();
-    const plot::Scale scale = plot::horizontalScale(width, record.ViewSpan(), view.scrollRangeX,
-                                                    record.ZoomXLimit(), view.zoomXLevel);
     // The outer height, like the printed value axis, so that the curve meets its ticks.
-    const plot::CurveMapping mapping =
-        plot::curveMapping(record, scale, plot::verticalExtent(view.scrollRangeY, height));
-    const std::vector<plot::CurvePoint> points = plot::curvePoints(
-        record, mapping, {0, mapping.span}, view.scrollPosX - mapping.step, view.scrollPosX + width + 2);
+    const plot::CurveMapping mapping = plot::curveMapping(record, plot::axesScale(record, axes),
+                                                          plot::verticalExtent(view.scrollRangeY, height));
+    const int skipBelow = view.scrollPosX - mapping.step;
+    const int stopAbove = view.scrollPosX + width + 2;
     plot::CurveStyle style;
-    style.colour = Qt::black;
     style.pointMode = view.pointMode;
     style.lineWidth = 1;
     painter.save();
     painter.setClipRect(curveFrame(view.curveArea), Qt::IntersectClip);
     painter.translate(plot::kCurveLeft - view.scrollPosX, plot::kCurveTop - view.scrollPosY);
-    plot::paintCurve(painter, points, style);
-    if (marks) {
-        plot::paintEvalMarks(painter, *marks, mapping, Qt::black);
+    for (std::size_t i = 0; i < view.overlays.size(); ++i) {
+        const trecdata* overlay = view.overlays[i].record;
+        if (!overlay) {
+            continue;
+        }
+        const plot::CurveMapping laid = plot::overlayMapping(mapping, *overlay);
+        style.colour = plot::overlayColour(static_cast<int>(i), true);
+        plot::paintCurve(painter, plot::curvePoints(*overlay, laid, {0, laid.span}, skipBelow, stopAbove),
+                         style);
+    }
+    style.colour = Qt::black;
+    if (view.errorBars) {
+        painter.setPen(QPen(Qt::gray, 0));
+        for (const QLine& bar : plot::errorBars(record, mapping, {0, mapping.span}, skipBelow, stopAbove)) {
+            painter.drawLine(bar);
+        }
+    }
+    plot::paintCurve(painter, plot::curvePoints(record, mapping, {0, mapping.span}, skipBelow, stopAbove),
+                     style);
+    if (text.marks) {
+        plot::paintEvalMarks(painter, *text.marks, mapping, Qt::black);
     }
     painter.restore();
+    if (!view.overlays.empty()) {
+        painter.save();
+        painter.translate(plot::kCurveLeft, plot::kCurveTop);
+        plot::paintLegend(painter, plot::legendLines(record, text.title, view.overlays, true), width,
+                          Qt::black, Qt::white);
+        painter.restore();
+    }
 }
 
 // The table's lines in the page's font, made smaller when the widest line would not fit the page.
@@ -134,8 +159,9 @@ void paintPage(QPainter& painter, const trecdata& record, const PrintView& shown
     painter.setTransform(plotTransform(plotWindow(view.axesBox), layout.plotArea), true);
     font.setPixelSize(kPlotTextHeight);
     painter.setFont(font);
-    plot::paintAxes(painter, record, printedAxes(view));
-    paintPrintedCurve(painter, record, view, text.marks);
+    const plot::AxesGeometry axes = printedAxes(view);
+    plot::paintAxes(painter, record, axes);
+    paintPrintedCurves(painter, record, view, axes, text);
     painter.restore();
 }
 

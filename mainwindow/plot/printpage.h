@@ -4,6 +4,8 @@
 #pragma once
 
 #include "mainwindow/plot/evalmarks.h"
+#include "mainwindow/plot/plotgeometry.h"
+#include "mainwindow/plot/plotoverlays.h"
 #include "mainwindow/plot/printgeometry.h"
 
 #include <QSize>
@@ -12,6 +14,7 @@
 
 #include <optional>
 #include <utility>
+#include <vector>
 
 class QPagedPaintDevice;
 class QPainter;
@@ -28,8 +31,12 @@ struct PrintView {
     int scrollRangeY = 0;
     int scrollPosY = 0;
     int zoomXLevel = 0;
-    bool pointMode = true;   // `linebtn` down: single points instead of joining lines
-    int screenPointSize = 8; // the screen's axis font, for the zoomed vertical tick step
+    std::optional<plot::Scale> freeScaleX; // the mouse's free horizontal zoom, if any
+    bool pointMode = true;                 // `linebtn` down: single points instead of joining lines
+    int screenPointSize = 8;               // the screen's axis font, for the zoomed vertical tick step
+    bool errorBars = false;                // the displayed record's error bars
+    // Records laid over the displayed one, in their palette order; a legend names them all.
+    std::vector<plot::Overlay> overlays;
 };
 // The unzoomed plot of a plot panel of the given size, in point mode as the plot starts.
 PrintView unzoomedView(QSize panel = kDesignPanelSize);

@@ -10,6 +10,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QRubberBand>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -57,6 +58,7 @@ ScanPlot::ScanPlot(QWidget* panel1, QWidget* toolParent) : QObject(panel1), pane
     panel4_->setAutoFillBackground(true);
 
     createTools(toolParent);
+    band_ = new QRubberBand(QRubberBand::Rectangle, area_->viewport());
     panel1_->installEventFilter(this);
     Panel1Resize();
     setRecord(nullptr);
@@ -84,6 +86,9 @@ void ScanPlot::createTools(QWidget* toolParent) {
     unzoomy_ = makeTool("unzoomy", QStringLiteral("Y"), QStringLiteral("Unzoom Z scale"));
     linebtn_ = makeTool("linebtn", QString(), QString());
     linebtn_->setIcon(plot::lineModeIcon());
+    errbars_ = makeTool("errbars", QStringLiteral("\u221aN"),
+                        QStringLiteral("Show error bars of the counting statistics"));
+    errbars_->setCheckable(true);
 
     tools_ = new QButtonGroup(this);
     tools_->setExclusive(true);
@@ -101,6 +106,7 @@ void ScanPlot::createTools(QWidget* toolParent) {
     connect(unzoomx_, &QToolButton::clicked, this, &ScanPlot::unzoomxClick);
     connect(unzoomy_, &QToolButton::clicked, this, &ScanPlot::unzoomyClick);
     connect(linebtn_, &QToolButton::clicked, this, &ScanPlot::linebtnClick);
+    connect(errbars_, &QToolButton::clicked, this, &ScanPlot::repaintCurve);
 
     coords_ = new QLabel(toolParent);
     coords_->setObjectName(QStringLiteral("coords"));
@@ -130,6 +136,8 @@ void ScanPlot::setRecord(trecdata* record) {
         evalMarks_.reset();
     }
     record_ = record;
+    freeScaleX_.reset();
+    freeY_ = false;
     zoomXLevel_ = 0;
     zoomYLevel_ = 0;
     scrollRangeX_ = 0;
@@ -158,7 +166,22 @@ void ScanPlot::setEvalMarks(std::optional<plot::EvalMarks> marks) {
     repaintCurve();
 }
 
+void ScanPlot::setOverlays(std::vector<plot::Overlay> overlays, const QString& shownLabel) {
+    overlays_ = std::move(overlays);
+    shownLabel_ = shownLabel;
+    repaintCurve();
+}
+
+std::vector<plot::LegendLine> ScanPlot::legend() const {
+    if (record_ == nullptr) {
+        return {};
+    }
+    return plot::legendLines(*record_, shownLabel_, overlays_, false);
+}
+
 void ScanPlot::showUnzoomed() {
+    freeScaleX_.reset();
+    freeY_ = false;
     zoomXLevel_ = 0;
     scrollRangeX_ = 0;
     applyScrollRanges();
@@ -203,6 +226,9 @@ plot::Scale ScanPlot::horizontalScale() const {
     if (record_ == nullptr) {
         return {};
     }
+    if (freeScaleX_) {
+        return *freeScaleX_;
+    }
     return plot::horizontalScale(clientWidth(), record_->ViewSpan(), scrollRangeX_, record_->ZoomXLimit(),
                                  zoomXLevel_);
 }
@@ -216,7 +242,10 @@ printing::PrintView ScanPlot::printView() const {
     view.scrollRangeY = scrollRangeY_;
     view.scrollPosY = scrollPosY();
     view.zoomXLevel = zoomXLevel_;
+    view.freeScaleX = freeScaleX_;
     view.pointMode = linebtn_->isChecked();
+    view.errorBars = errbars_->isChecked();
+    view.overlays = overlays_;
     const int pointSize = PaintBox2()->font().pointSize();
     view.screenPointSize = pointSize > 0 ? pointSize : plot::kAxisFontPointSize;
     return view;

@@ -14,6 +14,8 @@
 #include "analysis/evaloptions.h"
 #include "mainwindow/plot/evalmarks.h"
 #include "mainwindow/plot/plotgeometry.h"
+#include "mainwindow/plot/plotoverlays.h"
+#include "mainwindow/plot/plotzoom.h"
 #include "mainwindow/plot/printpage.h"
 
 #include <QObject>
@@ -21,6 +23,7 @@
 #include <QPointer>
 
 #include <optional>
+#include <vector>
 
 class PlotAxesBox;
 class PlotScrollArea;
@@ -28,6 +31,7 @@ class QButtonGroup;
 class QFrame;
 class QLabel;
 class QPainter;
+class QRubberBand;
 class QRegion;
 class QToolButton;
 class QWidget;
@@ -63,11 +67,19 @@ public:
     // evaluated), painted over the curve; repaints the curve. A new record drops them.
     void setEvalMarks(std::optional<plot::EvalMarks> marks);
     const std::optional<plot::EvalMarks>& evalMarks() const { return evalMarks_; }
+    QToolButton* errorBarsButton() const { return errbars_; } // the sqrt(N) error bars toggle
 
     // ---- The displayed record ----
     // Shows the record (or none) unzoomed; with none every zoom tool is disabled and `pointto` is down.
     void setRecord(trecdata* record);
     trecdata* record() const { return record_; }
+    // Records drawn under the displayed one in the palette's colours, and the displayed record's
+    // list label for the legend. The records are not owned: whoever frees one first sets overlays
+    // without it.
+    void setOverlays(std::vector<plot::Overlay> overlays, const QString& shownLabel);
+    const std::vector<plot::Overlay>& overlays() const { return overlays_; }
+    // The legend's lines on screen; it is drawn only with overlays.
+    std::vector<plot::LegendLine> legend() const;
     // Both zoom levels, scroll ranges and positions back to 0; `zoomx` enabled when the span allows
     // horizontal zoom, `unzoomx` and `unzoomy` disabled; repaints. Used after a region change.
     void showUnzoomed();
@@ -109,6 +121,14 @@ public:
     // zoomed; reset returns to level 0 and enables `zoomy` when the full scale can be zoomed.
     void zoomVertical(int y, int dir, bool reset);
     void resetVerticalZoom() { zoomVertical(0, 0, true); }
+    // The mouse's zoom: wheel notches (+ in, - out) about a visible-area point, horizontally or, with
+    // `values`, vertically; a dragged rectangle (visible-area corners); back to the unzoomed view.
+    void wheelZoom(QPoint visible, double notches, bool values);
+    void zoomToRectangle(QPoint from, QPoint to);
+    void unzoomBoth();
+    bool freeZoomX() const { return freeScaleX_.has_value(); }
+    // The angles (angle units) at the visible area's left and right edges.
+    std::pair<double, double> visibleAngles() const;
 
     // ---- Handlers ----
     void PaintBox1Paint(QPainter& painter, const QRegion& region); // region in visible-area pixels
@@ -116,6 +136,9 @@ public:
     void PaintBox1MouseMove(QPoint visible);
     void PaintBox2MouseMove();
     void PaintBox1MouseUp(Qt::MouseButton button, QPoint visible);
+    void PaintBox1MouseDown(Qt::MouseButton button, QPoint visible);
+    void PaintBox1DoubleClick(Qt::MouseButton button);
+    void PaintBox1Leave();
     void zoomxClick();
     void zoomyClick();
     void pointtoClick();
@@ -146,6 +169,16 @@ private:
     void setToolEnabled(QToolButton* tool, bool enabled);
     int highestVerticalLevel() const;
     void paintCurveRect(QPainter& painter, const QRect& content);
+    // Moves the crosshair (none: hides it), repainting the rows and columns it leaves and enters.
+    void moveCrosshair(std::optional<QPoint> visible);
+    void clearFreeZoomX();
+    int maxExtent() const; // of the free vertical zoom, for the displayed record's full scale
+    void clearFreeZoomY();
+    void applyFreeX(const plot::HorizontalView& view);
+    void applyFreeY(const plot::VerticalView& view);
+    // Whether what is on screen moves with the scroll bars: not the legend or the crosshair.
+    bool fixedDecorations() const;
+    friend class PlotScrollArea;
 
     QWidget* panel1_;
     QPointer<PlotAxesBox> axes_;
@@ -162,6 +195,8 @@ private:
     QLabel* coordsBragg_ = nullptr;
     analysis::EvalOptions evalDefaults_;
     std::optional<plot::EvalMarks> evalMarks_;
+    QToolButton* errbars_ = nullptr;
+    QRubberBand* band_ = nullptr;
 
     trecdata* record_ = nullptr;
     int zoomXLevel_ = 0;
@@ -169,4 +204,10 @@ private:
     int scrollRangeX_ = 0;
     int scrollRangeY_ = 0;
     ViewSeen seen_;
+    std::vector<plot::Overlay> overlays_;
+    QString shownLabel_;
+    std::optional<plot::Scale> freeScaleX_; // the mouse's horizontal zoom
+    bool freeY_ = false;                    // the vertical scroll range comes from the mouse's zoom
+    std::optional<QPoint> crosshair_;       // visible-area position of the cursor
+    std::optional<QPoint> dragStart_;       // left button pressed here
 };

@@ -26,32 +26,52 @@ void ScanPlot::PaintBox1Paint(QPainter& painter, const QRegion& region) {
 
 void ScanPlot::paintCurveRect(QPainter& painter, const QRect& content) {
     // The canvas is opaque: every pixel of the strip is painted, also without a record.
+    painter.fillRect(content, plot::kBackground);
     if (record_ == nullptr) {
-        painter.fillRect(content, plot::kBackground);
         return;
     }
     const plot::Scale s = horizontalScale();
     const plot::CurveMapping mapping =
         plot::curveMapping(*record_, s, plot::verticalExtent(scrollRangeY_, clientHeight()));
-    const plot::PositionRange strip = plot::widenStrip(
-        plot::positionsOfPixels(content.left(), content.right(), s), mapping.g0, mapping.span, mapping.step);
+    const plot::PositionRange pixels = plot::positionsOfPixels(content.left(), content.right(), s);
     const int visibleLeft = scrollPosX();
-    const std::vector<plot::CurvePoint> points = plot::curvePoints(
-        *record_, mapping, strip, visibleLeft - mapping.step, visibleLeft + clientWidth() + mapping.step);
+    const int skipBelow = visibleLeft - mapping.step;
+    const int stopAbove = visibleLeft + clientWidth() + mapping.step;
     plot::CurveStyle style;
-    style.colour = plot::kLime;
     style.pointMode = linebtn_->isChecked();
-    style.background = plot::kBackground;
-    style.clearLeft = content.left();
-    style.clearRight = content.right();
-    style.clearTop = content.top();
-    style.clearBottom = content.bottom();
     painter.save();
     painter.setClipRect(content, Qt::IntersectClip);
-    plot::paintCurve(painter, points, style);
+    // Overlays first, so the displayed record stays on top.
+    for (std::size_t i = 0; i < overlays_.size(); ++i) {
+        if (const trecdata* overlay = overlays_[i].record) {
+            const plot::CurveMapping laid = plot::overlayMapping(mapping, *overlay);
+            const plot::PositionRange strip = plot::widenStrip(pixels, laid.g0, laid.span, laid.step);
+            style.colour = plot::overlayColour(static_cast<int>(i), false);
+            plot::paintCurve(painter, plot::curvePoints(*overlay, laid, strip, skipBelow, stopAbove), style);
+        }
+    }
+    const plot::PositionRange strip = plot::widenStrip(pixels, mapping.g0, mapping.span, mapping.step);
+    if (errbars_->isChecked()) {
+        painter.setPen(QPen(plot::kLime.darker(170), 0));
+        for (const QLine& bar : plot::errorBars(*record_, mapping, strip, skipBelow, stopAbove)) {
+            painter.drawLine(bar);
+        }
+    }
+    style.colour = plot::kLime;
+    plot::paintCurve(painter, plot::curvePoints(*record_, mapping, strip, skipBelow, stopAbove), style);
     if (evalMarks_) {
         painter.setFont(PaintBox1()->font());
         plot::paintEvalMarks(painter, *evalMarks_, mapping, plot::kYellow);
+    }
+    // The legend and the crosshair stay in place in the visible area.
+    painter.translate(scrollPosX(), scrollPosY());
+    if (!overlays_.empty()) {
+        plot::paintLegend(painter, legend(), clientWidth(), plot::kLime, plot::kBackground);
+    }
+    if (crosshair_) {
+        painter.setPen(QPen(QColor(200, 255, 200, 140), 0, Qt::DotLine));
+        painter.drawLine(crosshair_->x(), 0, crosshair_->x(), clientHeight());
+        painter.drawLine(0, crosshair_->y(), clientWidth(), crosshair_->y());
     }
     painter.restore();
 }
@@ -83,6 +103,7 @@ void ScanPlot::PaintBox2Paint(QPainter& painter) {
     geometry.scrollRangeY = scrollRangeY_;
     geometry.scrollPosY = scrollPosY();
     geometry.zoomXLevel = zoomXLevel_;
+    geometry.freeScaleX = freeScaleX_;
     const int pointSize = PaintBox2()->font().pointSize();
     geometry.pointSize = pointSize > 0 ? pointSize : plot::kAxisFontPointSize;
     painter.setFont(PaintBox2()->font());

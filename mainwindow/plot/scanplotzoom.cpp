@@ -2,10 +2,13 @@
 #include "mainwindow/plot/braggreadout.h"
 #include "mainwindow/plot/plotcursors.h"
 #include "mainwindow/plot/plotwidgets.h"
+#include "mainwindow/plot/plotzoom.h"
 #include "mainwindow/plot/scanplot.h"
+#include "records/transmission.h"
 #include "records/trecdata.h"
 
 #include <QLabel>
+#include <QRubberBand>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QWidget>
@@ -69,6 +72,16 @@ void ScanPlot::zoomHorizontal(int x, int dir) {
         return;
     }
     const int levels = record_->ZoomXLimit();
+    if (freeScaleX_) {
+        // The tools' levels start again from the fitted view.
+        clearFreeZoomX();
+        unzoomx_->setEnabled(false);
+        setToolEnabled(zoomx_, levels > 0);
+        if (dir < 0) {
+            repaintAll();
+            return;
+        }
+    }
     const std::optional<plot::AxisView> next = plot::zoomHorizontally(
         {zoomXLevel_, scrollRangeX_, scrollPosX()}, x, dir, record_->ViewSpan(), levels, clientWidth());
     if (!next) {
@@ -90,6 +103,7 @@ void ScanPlot::zoomHorizontal(int x, int dir) {
 
 void ScanPlot::zoomVertical(int y, int dir, bool reset) {
     if (reset) {
+        freeY_ = false;
         zoomYLevel_ = 0;
         scrollRangeY_ = 0;
         applyScrollRanges();
@@ -100,6 +114,15 @@ void ScanPlot::zoomVertical(int y, int dir, bool reset) {
         setToolEnabled(unzoomy_, false);
         repaintAll();
         return;
+    }
+    if (freeY_ && dir != 0) {
+        clearFreeZoomY();
+        unzoomy_->setEnabled(false);
+        setToolEnabled(zoomy_, highestVerticalLevel() > 0);
+        if (dir < 0) {
+            repaintAll();
+            return;
+        }
     }
     if (dir == 0) {
         if (zoomYLevel_ == 0) {
@@ -130,6 +153,11 @@ void ScanPlot::zoomVertical(int y, int dir, bool reset) {
 // ---- Mouse ----
 
 void ScanPlot::PaintBox1MouseMove(QPoint visible) {
+    moveCrosshair(visible);
+    if (dragStart_) {
+        band_->setGeometry(QRect(*dragStart_, visible).normalized());
+        band_->setVisible((visible - *dragStart_).manhattanLength() >= plot::kMinDragPixels);
+    }
     if (record_ == nullptr || !pointto_->isChecked()) {
         return;
     }
@@ -137,6 +165,17 @@ void ScanPlot::PaintBox1MouseMove(QPoint visible) {
     const int angle =
         plot::snapToStep(record_->ViewFirstCell() + horizontalScale().toUnits(x), record_->angularStep);
     const double value = record_->ValueAtAngle(angle);
+    if (records::isTransmission(*record_) && value >= 0) {
+        // A transmission reads in percent, with its uncertainty while it is known.
+        const std::optional<double> sigma = records::cellUncertainty(*record_, record_->AngleToIndex(angle));
+        QString text = QString::asprintf("%.2f deg, %.2f", angle / 20.0, value);
+        if (sigma) {
+            text += QString::asprintf(" \u00b1 %.2f", *sigma);
+        }
+        coords_->setText(text + QStringLiteral(" %"));
+        coordsBragg_->clear(); // a ratio has no wavelength of its own to show
+        return;
+    }
     coords_->setText(plot::cursorReadout(angle, value));
     // The record's comment may name its crystal.
     const double dPm = analysis::applyComment(evalDefaults_, record_->comment).dPm;
@@ -149,6 +188,17 @@ void ScanPlot::PaintBox2MouseMove() {
 }
 
 void ScanPlot::PaintBox1MouseUp(Qt::MouseButton button, QPoint visible) {
+    const std::optional<QPoint> start = button == Qt::LeftButton ? dragStart_ : std::nullopt;
+    if (button == Qt::LeftButton) {
+        dragStart_.reset();
+        band_->hide();
+    }
+    if (start && (std::abs(visible.x() - start->x()) >= plot::kMinDragPixels ||
+                  std::abs(visible.y() - start->y()) >= plot::kMinDragPixels)) {
+        // A drag zooms to its rectangle whichever tool is chosen; a click keeps the tools' meaning.
+        zoomToRectangle(*start, visible);
+        return;
+    }
     if (button == Qt::LeftButton) {
         if (zoomy_->isChecked()) {
             zoomVertical(visible.y(), 1, false);

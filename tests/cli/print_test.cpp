@@ -281,3 +281,50 @@ TEST_F(PrintCommand, PageCarriesDateFileSettingsAndItsPlotUsesThePaper) {
         EXPECT_GT(frame.height(), image.height() * 6 / 10) << frame.height() << " of " << image.height();
     }
 }
+namespace {
+
+TEST_F(PrintCommand, RatioWritesTheTransmissionAndPrintLaysRecordsOverEachOther) {
+    const QString a = saved(QStringLiteral("a.RTG"));
+    auto brighter = scan(true);
+    for (int i = 0; i <= 1000; ++i)
+        brighter->SetPoint(i, 4 * brighter->CellValue(i));
+    ASSERT_TRUE(records::saveRecordFile(*brighter, path(QStringLiteral("b.RTG"))));
+    const QString b = path(QStringLiteral("b.RTG"));
+
+    const ProcessRun ratio = driver({QStringLiteral("ratio"), a, b, path(QStringLiteral("t.RTG"))});
+    ASSERT_EQ(ratio.status, 0) << ratio.err.toStdString();
+    const records::LoadResult loaded = records::loadRecordFile(path(QStringLiteral("t.RTG")));
+    ASSERT_TRUE(loaded.record);
+    EXPECT_EQ(loaded.record->countingTime, 0);
+    EXPECT_NEAR(loaded.record->ReadCell(300).value, 25.0, 1e-6);
+    EXPECT_TRUE(loaded.record->comment.startsWith(QStringLiteral("transmission: a.RTG")));
+
+    // Errors exit 2 with a reason: different steps, a missing file, a wrong argument count.
+    auto coarse = trecdata::Create(2, 200, 1200, 0, 10);
+    ASSERT_TRUE(records::saveRecordFile(*coarse, path(QStringLiteral("c.RTG"))));
+    const ProcessRun steps =
+        driver({QStringLiteral("ratio"), a, path(QStringLiteral("c.RTG")), path(QStringLiteral("x.RTG"))});
+    EXPECT_EQ(steps.status, 2);
+    EXPECT_TRUE(steps.err.contains(QStringLiteral("different angular steps")));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("x.RTG"))));
+    EXPECT_EQ(
+        driver({QStringLiteral("ratio"), a, path(QStringLiteral("none.RTG")), path(QStringLiteral("x.RTG"))})
+            .status,
+        2);
+    EXPECT_EQ(driver({QStringLiteral("ratio"), a, b}).status, 2);
+
+    // Three records on one page: the legend names each, and an unreadable one is an error.
+    const QString pdf = path(QStringLiteral("three.pdf"));
+    const ProcessRun print =
+        driver({QStringLiteral("print"), a, b, path(QStringLiteral("t.RTG")), QStringLiteral("--pdf"), pdf});
+    ASSERT_EQ(print.status, 0) << print.err.toStdString();
+    const QString words = text(pdf);
+    EXPECT_TRUE(words.contains(QStringLiteral("b.RTG"))) << words.toStdString();
+    EXPECT_TRUE(words.contains(QStringLiteral("t.RTG"))) << words.toStdString();
+    EXPECT_EQ(
+        driver({QStringLiteral("print"), a, path(QStringLiteral("none.RTG")), QStringLiteral("--pdf"), pdf})
+            .status,
+        2);
+}
+
+} // namespace

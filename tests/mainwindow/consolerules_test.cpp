@@ -71,6 +71,40 @@ TEST(ReadoutNumbers, TheTrailingBlankGoesAndGarbageIsRefused) {
     EXPECT_EQ(ui::readoutScaled(QStringLiteral("1e300 "), 10), std::nullopt);
 }
 
+TEST(TypedValues, SnapToTheStepClampToTheBoundsAndRefuseWhatIsNoNumber) {
+    struct Case {
+        const char* text;
+        int factor, step, lo, hi;
+        std::optional<int> value;
+    };
+    const Case cases[] = {
+        // Detector volts: 5 V steps, 0 .. 1275 V (or the HV limit).
+        {"503", 1, 5, 0, 1275, 505},
+        {"502", 1, 5, 0, 1275, 500},
+        {" 800 ", 1, 5, 0, 1275, 800},
+        {"1300", 1, 5, 0, 1275, 1275},
+        {"990", 1, 5, 0, 900, 900},
+        {"-20", 1, 5, 0, 1275, 0},
+        // Counting time in tenths: 0.1 .. 300 s; a decimal comma is a point.
+        {"2.34", 10, 1, 1, 3000, 23},
+        {"2,36", 10, 1, 1, 3000, 24},
+        {"0", 10, 1, 1, 3000, 1},
+        {"1000", 10, 1, 1, 3000, 3000},
+        // Move arm target in hundredths of a degree, 0.05 degree steps.
+        {"40.03", 100, 5, 250, 12000, 4005},
+        {"2", 100, 5, 250, 12000, 250},
+        // Refused.
+        {"abc", 1, 5, 0, 1275, std::nullopt},
+        {"", 1, 5, 0, 1275, std::nullopt},
+        {"5 0", 1, 5, 0, 1275, std::nullopt},
+        {"nan", 1, 5, 0, 1275, std::nullopt},
+        {"12V", 1, 5, 0, 1275, std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ui::typedValue(QString::fromLatin1(c.text), c.factor, c.step, c.lo, c.hi), c.value)
+            << c.text;
+}
+
 TEST(ArmButtons, SingleStepsAreRefusedAtTheLimits) {
     // No offset: the arm at the lower limit cannot step down, one unit above it can.
     EXPECT_EQ(console::stepDownTarget({100, 0, 100, 2400}), std::nullopt);

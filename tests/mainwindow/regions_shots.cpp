@@ -7,12 +7,12 @@
 #include "mainwindow/evalresults.h"
 #include "mainwindow/tform11.h"
 #include "tests/support/plotfixtures.h"
+#include "tests/support/shotwindows.h"
 #include "widgets/controls.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdlib>
@@ -20,12 +20,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("region2");
-    QTemporaryDir dir;
-    project1::titleApplication();
-    project1::Options options;
-    options.settingsPath = dir.filePath(QStringLiteral("rtg.ini"));
-    options.safetyCopyDir = dir.path();
-    project1::Windows windows(options);
+    shots::ShotWindows shot;
+    project1::Windows& windows = shot.windows;
     TForm1& form = windows.main();
 
     auto record = plotfixtures::spectrumRecord(2, 100, 1300);

@@ -7,6 +7,7 @@
 #include "setup/tform12.h"
 #include "setup/tform4.h"
 #include "widgets/spinbutton.h"
+#include "widgets/typedentry.h"
 
 #include "records/trecdata.h"
 #include "widgets/controls.h"
@@ -18,7 +19,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -310,6 +313,29 @@ TEST_F(Dialogs, MoveArmSpinButtonsStayWithinTheScanRange) {
     moveArm.angl->setText(QStringLiteral("6.00 "));
     press(moveArm.SpinButton3, false);
     EXPECT_EQ(moveArm.angl->text(), QStringLiteral("5.00 "));
+}
+
+TEST_F(Dialogs, MoveArmTargetCanBeTypedWithinTheSameStepsAndRange) {
+    linkUp();
+    moveArm.show();
+    moveArm.SpinButton1->setEnabled(true);
+    taken();
+    struct Case {
+        const char* typed;
+        const char* shown;
+    };
+    // 40.03 snaps to the 0.05 degree step; 200 is held to the scan range's end; "4O" is refused.
+    for (const Case& c : {Case{"40.03", "40.05 "}, Case{"200", "120.00 "}, Case{"4O", "120.00 "}}) {
+        QTest::mouseClick(moveArm.angl, Qt::LeftButton);
+        QLineEdit* editor = ui::typedEditor(moveArm.angl);
+        ASSERT_TRUE(editor) << c.typed;
+        editor->setText(QString::fromLatin1(c.typed));
+        QTest::keyClick(editor, Qt::Key_Return);
+        EXPECT_EQ(moveArm.angl->text(), QString::fromLatin1(c.shown)) << c.typed;
+    }
+    // Typing moves nothing: the target goes out with "Move to", as after the arrows.
+    EXPECT_TRUE(taken().empty());
+    moveArm.done(ui::mrCancel);
 }
 
 } // namespace
