@@ -60,6 +60,9 @@ public:
     std::function<void(int volts)> detectorVoltsShown;
     // Where the Moseley's-law template is looked for (the program's folder).
     QString programFolder;
+    // Told the declared radiator, filter and filter thickness (mm) before every reading: start-up
+    // puts them on the bench when the device is the built-in simulated apparatus.
+    std::function<void(const QString& radiator, const QString& filter, double thicknessMm)> benchDeclared;
     // The system's error sound, for a refused filter thickness.
     std::function<void()> beep;
 

@@ -17,6 +17,10 @@
 #include <QTableWidget>
 
 void TForm13::Button1Click() {
+    if (benchDeclared) {
+        const double mm = ui::readoutNumber(ft->text()).value_or(0.0);
+        benchDeclared(rrs->currentText(), fs->currentText(), mm);
+    }
     if (engine::TRS* thread = acquisitionThread) {
         thread->requestScalarAcquire();
     }
