@@ -4,6 +4,7 @@
 #include "scalar/filterlist.h"
 #include "scalar/resultstable.h"
 #include "scalar/scalarchart.h"
+#include "scalar/scalarevaluation.h"
 #include "widgets/controls.h"
 #include "widgets/glyphs.h"
 #include "widgets/spinbutton.h"
@@ -73,7 +74,7 @@ TForm13::TForm13(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("Form13"));
     setWindowTitle(QStringLiteral("ZAVO DRIVER SCALAR MODE"));
-    setFixedSize(1010, 600);
+    setFixedSize(1010, 720);
     beep = &QApplication::beep;
     createSettingControls();
     createResultControls();
@@ -151,6 +152,8 @@ void TForm13::createResultControls() {
 
     wykr = new ScalarChart(this);
     wykr->setGeometry(624, 80, 376, 508);
+    evaluation = new ScalarEvaluation(this);
+    evaluation->setGeometry(224, 596, 776, 116);
 }
 
 void TForm13::connectHandlers() {

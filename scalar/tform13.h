@@ -19,6 +19,7 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class ScalarChart;
+class ScalarEvaluation;
 class SpeedButton;
 class SpinButton;
 
@@ -51,6 +52,7 @@ public:
     QPushButton* BitBtn7;      // "Exit"
     QTableWidget* res;
     ScalarChart* wykr;
+    ScalarEvaluation* evaluation; // the series' evaluation under the chart
 
     // ---- Wired by start-up ----
     // Shows the waiting-for-data window modally over `owner` with a bar of `ticks` tenths of a
@@ -121,4 +123,5 @@ private:
     // Clears the row series and plots the rows from row 2 on.
     void replot();
     void plotRow(int row);
+    void showEvaluation();
 };

@@ -3,6 +3,7 @@
 
 #include "scalar/resultstable.h"
 #include "scalar/scalarchart.h"
+#include "scalar/scalarevaluation.h"
 #include "scalar/scalarprint.h"
 #include "scalar/scalarsave.h"
 #include "widgets/steprules.h"
@@ -40,6 +41,7 @@ int TForm13::addResultRow(double rate, int tubeCurrent) {
     const int row = scalar::appendResult(res, cells);
     plotRow(row);
     res->selectRow(res->rowCount() - 1);
+    showEvaluation();
     return row;
 }
 
@@ -68,7 +70,13 @@ void TForm13::plotRow(int row) {
     }
 }
 
+void TForm13::showEvaluation() {
+    const double seconds = ui::readoutNumber(sfrq->text()).value_or(1.0);
+    evaluation->showLines(scalar::evaluationLines(scalar::resultsSnapshot(res), variable(), seconds));
+}
+
 void TForm13::replot() {
+    showEvaluation();
     wykr->clearPoints();
     const scalar::ScalarTable table = scalar::resultsSnapshot(res);
     if (table.rows.size() <= kHeaderRows || table.rows[kHeaderRows][scalar::colRadiator].isEmpty()) {
