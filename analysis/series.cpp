@@ -27,10 +27,6 @@ bool sortedUsable(std::vector<SeriesPoint>& points, QString* reason, std::size_t
     return true;
 }
 
-LineFit fitPoints(const std::vector<double>& x, const std::vector<double>& y, const std::vector<double>& s) {
-    return fitLine(x, y, s);
-}
-
 // The longest run of consecutive points whose rates stay within the band of the run's first rate.
 std::pair<std::size_t, std::size_t> longestFlatRun(const std::vector<SeriesPoint>& points) {
     std::pair<std::size_t, std::size_t> best{0, 0};
@@ -96,7 +92,7 @@ PlateauResult plateau(std::vector<SeriesPoint> points) {
         y.push_back(points[i].rateCps);
         s.push_back(std::max(points[i].sigmaCps, 1e-9));
     }
-    result.fit = fitPoints(x, y, s);
+    result.fit = fitLine(x, y, s);
     result.fromV = points[start].x;
     result.toV = points[end].x;
     result.thresholdV = points[start].x;
@@ -135,7 +131,7 @@ AttenuationResult attenuation(const std::vector<SeriesPoint>& input, int filterZ
             s.push_back(p.sigmaCps / p.rateCps);
         }
     }
-    result.fit = fitPoints(x, y, s);
+    result.fit = fitLine(x, y, s);
     if (!result.fit.ok) {
         result.reason = QStringLiteral("Rates of zero: ln R cannot be fitted.");
         return result;
