@@ -89,6 +89,9 @@ void Windows::wireWindows() {
         return waiting->waitOver(owner, ticks);
     };
     form13_->detectorVoltsShown = [main](int volts) { main->showLoweredDetectorVolts(volts); };
+    form13_->benchDeclared = [](const QString& radiator, const QString& filter, double thicknessMm) {
+        devicesetup::declareOnSimulatedBench(radiator, filter, thicknessMm);
+    };
     form13_->programFolder = QCoreApplication::applicationDirPath();
 }
 

@@ -2,7 +2,9 @@
 
 #include "device/d2xxunit.h"
 #include "device/devicechoice.h"
+#include "simulator/benchdeclare.h"
 #include "simulator/simoptions.h"
+#include "simulator/simprovider.h"
 
 namespace devicesetup {
 
@@ -32,6 +34,21 @@ bool installProvider(const QStringList& arguments, QString* error) {
         return false;
     D2XXUnit::setProvider(std::move(provider));
     return true;
+}
+
+bool declareOnSimulatedBench(const QString& radiator, const QString& filter, double thicknessMm) {
+    auto* simulated = dynamic_cast<sim::SimProvider*>(D2XXUnit::provider());
+    if (simulated == nullptr) {
+        return false;
+    }
+    return simulated->apparatus()->withFirmware([&](sim::Firmware& firmware) {
+        sim::Bench bench = firmware.bench();
+        if (!sim::declareOnBench(bench, radiator.toStdString(), filter.toStdString(), thicknessMm * 1000.0)) {
+            return false;
+        }
+        firmware.setBench(bench);
+        return true;
+    });
 }
 
 } // namespace devicesetup

@@ -4,6 +4,7 @@
 #include "scalar/filterlist.h"
 #include "scalar/resultstable.h"
 #include "scalar/scalarchart.h"
+#include "scalar/scalarevaluation.h"
 #include "widgets/controls.h"
 #include "widgets/glyphs.h"
 #include "widgets/spinbutton.h"
@@ -213,6 +214,8 @@ void TForm13::createResultControls() {
 
     wykr = new ScalarChart(this);
     wykr->setGeometry(624, 80, 376, 508);
+    evaluation = new ScalarEvaluation(this);
+    evaluation->setGeometry(224, 596, 776, 116);
 }
 
 void TForm13::connectHandlers() {

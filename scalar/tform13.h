@@ -20,6 +20,7 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class ScalarChart;
+class ScalarEvaluation;
 class SpeedButton;
 class SpinButton;
 
@@ -52,6 +53,7 @@ public:
     QPushButton* BitBtn7;      // "Exit"
     QTableWidget* res;
     ScalarChart* wykr;
+    ScalarEvaluation* evaluation; // the series' evaluation under the chart
 
     // ---- Wired by start-up ----
     // Shows the waiting-for-data window modally over `owner` with a bar of `ticks` tenths of a
@@ -61,6 +63,9 @@ public:
     std::function<void(int volts)> detectorVoltsShown;
     // Where the Moseley's-law template is looked for (the program's folder).
     QString programFolder;
+    // Told the declared radiator, filter and filter thickness (mm) before every reading: start-up
+    // puts them on the bench when the device is the built-in simulated apparatus.
+    std::function<void(const QString& radiator, const QString& filter, double thicknessMm)> benchDeclared;
     // The system's error sound, for a refused filter thickness.
     std::function<void()> beep;
 
@@ -138,4 +143,5 @@ private:
     void plotRow(int row);
 
     bool unsavedReadings_ = false;
+    void showEvaluation();
 };

@@ -3,6 +3,7 @@
 
 #include "scalar/resultstable.h"
 #include "scalar/scalarchart.h"
+#include "scalar/scalarevaluation.h"
 #include "scalar/scalarprint.h"
 #include "scalar/scalarsave.h"
 #include "widgets/steprules.h"
@@ -18,6 +19,10 @@
 #include <QTableWidget>
 
 void TForm13::Button1Click() {
+    if (benchDeclared) {
+        const double mm = ui::readoutNumber(ft->text()).value_or(0.0);
+        benchDeclared(rrs->currentText(), fs->currentText(), mm);
+    }
     if (engine::TRS* thread = acquisitionThread) {
         thread->requestScalarAcquire();
     }
@@ -36,6 +41,7 @@ int TForm13::addResultRow(double rate, int tubeCurrent) {
     unsavedReadings_ = true;
     plotRow(row);
     res->selectRow(res->rowCount() - 1);
+    showEvaluation();
     return row;
 }
 
@@ -64,7 +70,13 @@ void TForm13::plotRow(int row) {
     }
 }
 
+void TForm13::showEvaluation() {
+    const double seconds = ui::readoutNumber(sfrq->text()).value_or(1.0);
+    evaluation->showLines(scalar::evaluationLines(scalar::resultsSnapshot(res), variable(), seconds));
+}
+
 void TForm13::replot() {
+    showEvaluation();
     wykr->clearPoints();
     const scalar::ScalarTable table = scalar::resultsSnapshot(res);
     if (table.rows.size() <= kHeaderRows || table.rows[kHeaderRows][scalar::colRadiator].isEmpty()) {

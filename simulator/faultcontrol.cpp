@@ -1,5 +1,7 @@
 #include "simulator/faultcontrol.h"
 
+#include "simulator/benchdeclare.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -61,6 +63,8 @@ std::string FaultControl::helpText() {
            "  halt            motion stops without 0x03 and the halt notice 'm' is sent\n"
            "  stray [BYTE]    sends one byte out of turn (default 0x03, operation complete)\n"
            "  erase-config    erases the configuration memory (factory-new)\n"
+           "  bench radiator N/A|V..Zn, bench filter none|V..Zn, bench thickness UM, bench show\n"
+           "                  what a person at the bench turns or puts in the beam (nothing is sent)\n"
            "  steps           tells how many sweep steps ('S' replies) were sent whole\n"
            "  config          tells what the configuration memory holds (offset, arm range, marker)\n"
            "  help            this text\n";
@@ -128,6 +132,14 @@ std::string FaultControl::execute(std::string_view line, Clock::time_point now) 
     if (command == "erase-config" && bare) {
         apparatus_->eraseConfig();
         return "configuration memory erased";
+    }
+    if (command == "bench") {
+        return apparatus_->withFirmware([&](Firmware& firmware) {
+            Bench bench = firmware.bench();
+            std::string outcome = benchCommand(bench, words);
+            firmware.setBench(bench);
+            return outcome;
+        });
     }
     if (command == "steps" && bare) {
         return "sweep steps sent: " + std::to_string(apparatus_->sweepStepsSent());

@@ -3,7 +3,7 @@
 // real program while it talks to the apparatus.
 //
 //   unplug | replug | silence MS | speak | garbage N | cut | halt | stray [BYTE] | erase-config |
-//   steps | config | help
+//   bench radiator|filter|thickness|show ... | steps | config | help
 #pragma once
 
 #include "simulator/apparatus.h"

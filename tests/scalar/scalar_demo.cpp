@@ -1,5 +1,5 @@
 // Takes readings on the simulated apparatus through the scalar-mode window and screenshots it.
-// Usage (under Xvfb): scalar_demo plateau|filters OUT.png
+// Usage (under Xvfb): scalar_demo plateau|filters|thickness|moseley|current OUT.png
 #include "tests/support/formsession.h"
 
 #include "scalar/tform13.h"
@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
@@ -45,11 +46,50 @@ void filters(TForm13& f) {
     }
 }
 
+void declare(TForm13& f, int radiator, int filter, const char* mm) {
+    f.rrs->setCurrentIndex(radiator);
+    f.rrsChange();
+    f.fs->setCurrentIndex(filter);
+    f.fsChange();
+    f.ft->setText(QLatin1String(mm));
+    f.ftExit();
+    QTest::qWait(200);
+}
+
+void thickness(TForm13& f) {
+    f.modeButtons->button(scalar::thickness)->click();
+    f.HVctrl->setText(QStringLiteral("500 "));
+    f.SpinButton4->upButton()->click();
+    for (const char* mm : {"0", "0.005", "0.01", "0.015", "0.02"}) {
+        declare(f, 4, 6, mm); // Fe radiator, Ni foil
+        f.Button1->click();
+    }
+}
+
+void moseley(TForm13& f) {
+    f.modeButtons->button(scalar::radiator)->click();
+    f.HVctrl->setText(QStringLiteral("500 "));
+    f.SpinButton4->upButton()->click();
+    for (int filter : {0, 4, 5, 6}) {
+        for (int radiator = 1; radiator <= 8; ++radiator) {
+            declare(f, radiator, filter, filter ? "0.01" : "0");
+            f.Button1->click();
+        }
+    }
+}
+
+void current(TForm13& f) {
+    f.modeButtons->button(scalar::tubeCurrent)->click();
+    f.HVctrl->setText(QStringLiteral("500 "));
+    f.SpinButton4->upButton()->click();
+    f.Button1->click();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: scalar_demo plateau|filters OUT.png\n");
+        std::fprintf(stderr, "usage: scalar_demo plateau|filters|thickness|moseley|current OUT.png\n");
         return 2;
     }
     QApplication application(argc, argv);
@@ -70,7 +110,15 @@ int main(int argc, char** argv) {
         f.rrs->setCurrentIndex(7);
         f.rrsChange();
         QTest::qWait(300);
-        isPlateau ? plateau(f) : filters(f);
+        const QString mode = QString::fromLocal8Bit(argv[1]);
+        if (mode == QLatin1String("thickness"))
+            thickness(f);
+        else if (mode == QLatin1String("moseley"))
+            moseley(f);
+        else if (mode == QLatin1String("current"))
+            current(f);
+        else
+            isPlateau ? plateau(f) : filters(f);
         QTest::qWait(500);
         QProcess::execute(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"),
                                                      QString::fromLocal8Bit(argv[2])});

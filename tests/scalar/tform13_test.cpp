@@ -6,6 +6,8 @@
 #include "scalar/export/scalartext.h"
 #include "scalar/resultstable.h"
 #include "scalar/scalarchart.h"
+#include "scalar/scalarevaluation.h"
+#include "records/decimaltext.h"
 #include "scalar/tform13.h"
 #include "simulator/simprovider.h"
 #include "widgets/controls.h"
@@ -297,4 +299,36 @@ TEST(ScalarWindowLocales, TheThicknessAndTheReadingsFollowTheSystemsNotationOnSc
         EXPECT_TRUE(text.endsWith(test.line)) << text.toStdString();
     }
     QLocale::setDefault(QLocale::system());
+}
+
+// The declarations turn the simulated bench: a Ni foil passes Cu Kα and stops Zn Kα, and the
+// evaluation under the chart brackets the Ni K edge (8.333 keV) between them.
+TEST_F(ScalarOnApparatus, DeclaredRadiatorAndFilterShowTheNickelEdge) {
+    formtest::Watchdog watchdog(300s);
+    connect();
+    runInWindow([this] {
+        setCountingTime("1.1 ", 100);
+        f.HVctrl->setText(QStringLiteral("450 "));
+        f.SpinButton5->upButton()->click();
+        ASSERT_TRUE(session.waitUntil([&] { return thread().configSnapshot().hvSetting * 5 == 500; }));
+        if (!f.HV->isChecked())
+            f.HV->click();
+        f.modeButtons->button(scalar::radiator)->click();
+        for (const char* radiator : {"Cu", "Zn"}) {
+            for (const char* filter : {"none", "Ni"}) {
+                f.rrs->setCurrentText(QLatin1String(radiator));
+                f.fs->setCurrentText(QLatin1String(filter));
+                f.ft->setText(records::decimalText(0.01, 2)); // the notation the window reads
+                ASSERT_TRUE(f.ftExit());
+                ASSERT_TRUE(acquire()) << radiator << filter;
+            }
+        }
+    });
+    ASSERT_EQ(f.resultCount(), 4);
+    const double cu = cell(f, 3, 7).toDouble() / cell(f, 2, 7).toDouble();
+    const double zn = cell(f, 5, 7).toDouble() / cell(f, 4, 7).toDouble();
+    EXPECT_GT(cu, 0.4);
+    EXPECT_LT(zn, cu / 3);
+    EXPECT_TRUE(f.evaluation->text().contains(QStringLiteral("Ni K edge between Cu and Zn")))
+        << f.evaluation->text().toStdString();
 }

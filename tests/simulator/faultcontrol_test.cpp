@@ -184,3 +184,37 @@ TEST(ApparatusProgram, TakesFaultsFromItsFifoWhileServing) {
     ::rmdir(directory);
 }
 #endif
+
+// What a person at the bench turns by hand arrives as "bench ..." lines: the fluorescence of the
+// declared radiator through the declared foil shows the foil's K edge, and refused lines change
+// nothing.
+TEST(FaultControl, BenchCommandsSetWhatIsInTheBeam) {
+    auto apparatus = std::make_shared<Apparatus>();
+    FaultControl control(apparatus);
+    const auto bench = [&] { return apparatus->withFirmware([](Firmware& f) { return f.bench(); }); };
+    const auto rateWith = [&](const char* radiator, const char* filter) {
+        control.execute(std::string("bench radiator ") + radiator);
+        control.execute(std::string("bench filter ") + filter);
+        return plateauRate(bench(), 40.0);
+    };
+    EXPECT_EQ(control.execute("bench thickness 10").rfind("bench:", 0), 0u);
+    // Ni's K edge (8.333 keV) lies between Cu Kα (8.05 keV) and Zn Kα (8.64 keV).
+    const double cu = rateWith("Cu", "Ni") / rateWith("Cu", "none");
+    const double zn = rateWith("Zn", "Ni") / rateWith("Zn", "none");
+    EXPECT_GT(cu, 0.5);
+    EXPECT_LT(zn, cu / 3);
+    EXPECT_EQ(bench().radiatorZ, 30);
+
+    const struct {
+        const char* line;
+        bool refused;
+    } cases[] = {{"bench radiator Xx", true},   {"bench filter W", true},   {"bench thickness -1", true},
+                 {"bench thickness ten", true}, {"bench colour red", true}, {"bench show", false},
+                 {"bench radiator N/A", false}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(control.execute(c.line).rfind("error: ", 0) == 0, c.refused) << c.line;
+    }
+    EXPECT_EQ(bench().radiatorZ, 0); // "N/A": the crystal is in the beam
+    EXPECT_EQ(bench().filterZ, 0);
+    EXPECT_DOUBLE_EQ(bench().filterUm, 10.0);
+}

@@ -1,0 +1,116 @@
+// Scalar series evaluated as a student would take them on the simulated bench (its mean rates,
+// counted for 10 s each), checked against published data (xraylib) rather than the model's own.
+#include "analysis/series.h"
+#include "analysis/xraydata.h"
+#include "simulator/physics.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace analysis;
+
+constexpr double kSeconds = 10;
+constexpr double kArmDeg = 40; // any angle: a radiator in the beam replaces the crystal
+
+SeriesPoint reading(double x, double rate) {
+    return {x, rate, rateSigma(rate, kSeconds)};
+}
+
+double rateOf(int radiatorZ, int filterZ, double filterUm, double volts = 500, int currentUa = 200) {
+    sim::Bench bench;
+    bench.radiatorZ = radiatorZ;
+    bench.filterZ = filterZ;
+    bench.filterUm = filterUm;
+    bench.tubeCurrentUa = currentUa;
+    return sim::registeredRate(bench, kArmDeg, true, volts);
+}
+
+TEST(Series, PlateauOfTheCounter) {
+    std::vector<SeriesPoint> points;
+    for (double volts = 300; volts <= 700; volts += 50) {
+        points.push_back(reading(volts, rateOf(29, 0, 0, volts)));
+    }
+    const PlateauResult result = plateau(points);
+    ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+    EXPECT_GE(result.thresholdV, 350);
+    EXPECT_LE(result.thresholdV, 450);
+    EXPECT_LT(std::abs(result.slopePercentPer100V.value), 5);
+    EXPECT_GT(result.slopePercentPer100V.sigma, 0);
+    EXPECT_GT(result.workingV, result.thresholdV);
+
+    // The textbook series: start near 430 V, flat within a few per cent.
+    const PlateauResult book = plateau(
+        {reading(350, 22), reading(400, 155), reading(450, 215), reading(500, 231), reading(600, 229)});
+    ASSERT_TRUE(book.ok());
+    EXPECT_NEAR(book.thresholdV, 432, 2);
+    EXPECT_FALSE(book.endV.has_value());
+}
+
+TEST(Series, AttenuationOfANickelFoil) {
+    std::vector<SeriesPoint> points;
+    for (double um : {0.0, 5.0, 10.0, 15.0, 20.0}) {
+        points.push_back(reading(um / 1000.0, rateOf(26, 28, um)));
+    }
+    const double energy = radiationEnergyKeV(26, 29);
+    const AttenuationResult result = attenuation(points, 28, energy);
+    ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+    EXPECT_NEAR(result.referenceMuRhoCm2PerG, massAttenuationCm2PerG(28, energy), 1e-9);
+    EXPECT_NEAR(result.muRhoCm2PerG.value, result.referenceMuRhoCm2PerG, 0.15 * result.referenceMuRhoCm2PerG);
+    EXPECT_GT(result.muRhoCm2PerG.sigma, 0);
+}
+
+TEST(Series, DeadTimeFromTheTubeCurrent) {
+    std::vector<SeriesPoint> points;
+    for (int ua = 20; ua <= 240; ua += 20) {
+        // Without a radiator the crystal reflects the continuum; a strong rate shows the dead time.
+        sim::Bench bench;
+        bench.tubeCurrentUa = ua;
+        points.push_back(reading(ua, sim::registeredRate(bench, 45, true, 500) * 1));
+    }
+    const DeadTimeResult result = deadTimeFromCurrent(points);
+    ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+    EXPECT_GT(result.cpsPerUa.value, 0);
+    EXPECT_TRUE(std::isfinite(result.deadTimeS.sigma));
+    EXPECT_NEAR(result.registeredAt(points.back().x), points.back().rateCps, 3 * points.back().sigmaCps);
+}
+
+TEST(Series, MoseleyFromFilterEdges) {
+    std::vector<MoseleyReading> readings;
+    for (int radiator = 23; radiator <= 30; ++radiator) {
+        for (int filter : {0, 26, 27, 28}) {
+            const double rate = rateOf(radiator, filter, filter ? 10.0 : 0.0);
+            readings.push_back({radiator, filter, rate, rateSigma(rate, kSeconds)});
+        }
+    }
+    const MoseleyResult result = moseley(readings);
+    ASSERT_TRUE(result.ok()) << result.reason.toStdString();
+    ASSERT_EQ(result.brackets.size(), 3u);
+    for (const EdgeBracket& b : result.brackets) {
+        EXPECT_EQ(b.belowZ, b.filterZ + 1); // Ni: between Cu and Zn
+        EXPECT_LT(b.belowKeV, b.referenceEdgeKeV);
+        EXPECT_GT(b.aboveKeV, b.referenceEdgeKeV);
+    }
+    EXPECT_NEAR(result.brackets[2].referenceEdgeKeV, 8.333, 0.005); // X-ray Data Booklet, Ni K
+    const double both = std::hypot(result.measured.screening.sigma, result.reference.screening.sigma);
+    EXPECT_NEAR(result.measured.screening.value, result.reference.screening.value, both);
+    EXPECT_NEAR(result.reference.screening.value, 3, 1.5);
+}
+
+TEST(Series, WhatCannotBeEvaluatedSaysSo) {
+    const struct {
+        const char* what;
+        QString reason;
+    } cases[] = {
+        {"one reading", plateau({reading(400, 100)}).reason},
+        {"one voltage", plateau({reading(400, 100), reading(400, 101), reading(400, 99)}).reason},
+        {"zero rates", attenuation({reading(0, 0), reading(0.01, 0)}, 28, 8).reason},
+        {"one current", deadTimeFromCurrent({reading(100, 50)}).reason},
+        {"no filter", moseley({{29, 0, 100, 3}, {30, 0, 100, 3}}).reason},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(c.reason.isEmpty()) << c.what;
+    }
+}
+
+} // namespace
