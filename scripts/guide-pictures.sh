@@ -5,7 +5,7 @@
 # Usage: scripts/guide-pictures.sh [--check]
 #   --check  makes the pictures in a temporary folder and only checks that each was made and is
 #            under 200 KB (what CI runs); without a virtual X server it says so and exits 0.
-# Expects a built tree (bash scripts/build.sh).
+# Expects a built tree (bash scripts/build.sh; another build folder: ZAVO_BUILD=DIR).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -18,8 +18,9 @@ if ! command -v Xvfb >/dev/null || ! command -v import >/dev/null; then
   echo "guide-pictures: Xvfb or ImageMagick missing, skipped"
   exit 0
 fi
-driver=$root/build/app/zavo-driver
-demo=$root/build/tests/scalar/scalar_demo
+build=${ZAVO_BUILD:-$root/build}
+driver=$build/app/zavo-driver
+demo=$build/tests/scalar/scalar_demo
 work=$(mktemp -d)
 export HOME=$work XDG_CONFIG_HOME=$work/config XDG_DATA_HOME=$work/data LC_ALL=C.UTF-8
 export ZAVO_SIM="--time-scale 20"
