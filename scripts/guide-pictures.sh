@@ -10,9 +10,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 out=$root/docs/pictures
+check=false
 if [ "${1:-}" = --check ]; then
+  check=true
   out=$(mktemp -d)
-  trap 'rm -rf "$out"' EXIT
 fi
 if ! command -v Xvfb >/dev/null || ! command -v import >/dev/null; then
   echo "guide-pictures: Xvfb or ImageMagick missing, skipped"
@@ -31,8 +32,9 @@ xvfb=$!
 cleanup() {
   kill "$xvfb" 2>/dev/null || true
   rm -rf "$work"
+  if $check; then rm -rf "$out"; fi
 }
-trap 'cleanup; [ "${1:-}" = --check ] && rm -rf "$out"' EXIT
+trap cleanup EXIT
 sleep 2
 export DISPLAY=$display
 
