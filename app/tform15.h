@@ -1,4 +1,5 @@
-// The support window: who to contact for help, and an OK button.
+// The support window: who to contact for help, where the guide is (with a button that opens
+// it), and an OK button.
 #pragma once
 
 #include <QDialog>
@@ -14,5 +15,6 @@ public:
     QLabel* Label1;
     QLabel* Label2;
     QLabel* Label3;
-    QPushButton* BitBtn1; // OK
+    QPushButton* GuideButton; // "Open the guide"
+    QPushButton* BitBtn1;     // OK
 };

@@ -6,6 +6,8 @@
 #include "cli/cli_evaluate.h"
 #include "records/recordfile.h"
 
+#include "version.h"
+
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -105,6 +107,8 @@ void printHelp(QTextStream& out) {
     printEntry(out, QStringLiteral("safety.rtg"),
                "copy of the live scan every 15 minutes: beside a program run from its build folder, else "
                "in ~/.local/share/zavo-driver");
+    printEntry(out, QLatin1String(zavo::kGuidePath),
+               "the guide to the classic experiments, step by step (xdg-open it on a desktop)");
     out << "\nDevice access:\n"
         << "  The package's device rule gives the user at the computer access to the apparatus. Without\n"
         << "  it, add the user to the dialout group (sudo adduser USER dialout) and log in again. A port\n"

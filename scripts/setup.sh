@@ -15,7 +15,7 @@ packages=(
   help2man librsvg2-bin desktop-file-utils appstream
   xvfb xauth xdotool imagemagick x11-apps
   fonts-dejavu-core
-  poppler-utils
+  poppler-utils pngquant
   python3
   locales
 )

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 TEST(AuxiliaryWindows, TheWaitingWindowFillsItsBarAndOnlyClosesFromOutside) {
@@ -52,6 +54,12 @@ TEST(AuxiliaryWindows, SupportAndProgressWindows) {
     EXPECT_EQ(support.windowTitle(), QStringLiteral("ZAVO DRIVER USB"));
     EXPECT_FALSE(support.windowFlags() & Qt::WindowCloseButtonHint);
     EXPECT_TRUE(support.Label1->font().bold());
+    // The guide's path is shown; its button opens nothing without a desktop (offscreen here).
+    const auto labels = support.findChildren<QLabel*>();
+    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](const QLabel* label) {
+        return label->text().endsWith(QStringLiteral("/share/doc/zavo-driver/guide.md"));
+    }));
+    EXPECT_FALSE(support.GuideButton->isEnabled());
     TForm5 progress;
     progress.ProgressBar1->setMaximum(2);
     progress.stepIt();

@@ -25,6 +25,11 @@ expected=(
   share/man/man1/zavo-apparatus-sim.1.gz
   share/doc/zavo-driver/README.md
   share/doc/zavo-driver/README.simulator.md
+  share/doc/zavo-driver/guide.md
+  share/doc/zavo-driver/pictures/first-window.png
+  share/doc/zavo-driver/pictures/bragg-cu-nacl.png
+  share/doc/zavo-driver/pictures/scalar-plateau.png
+  share/doc/zavo-driver/pictures/scalar-filters.png
   share/doc/zavo-driver/copyright
   share/doc/zavo-driver/changelog.gz
 )
