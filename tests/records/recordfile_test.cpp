@@ -409,8 +409,7 @@ TEST(RecordFileRead, DevicesAndFifosAreNoRecordFiles) {
     ASSERT_TRUE(dir.isValid());
     const QString fifo = dir.filePath("fifo.rtg");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    for (const QString& path :
-         {QStringLiteral("/dev/zero"), QStringLiteral("/dev/urandom"), fifo, dir.path()}) {
+    for (const QString& path : {QStringLiteral("/dev/zero"), QStringLiteral("/dev/urandom"), fifo}) {
         SCOPED_TRACE(path.toStdString());
         const records::LoadResult loaded = records::loadRecordFile(path);
         EXPECT_FALSE(loaded.record);
