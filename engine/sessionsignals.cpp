@@ -19,7 +19,6 @@ std::atomic<long long> lastArrivalMs{0};
 static_assert(std::atomic<int>::is_always_lock_free && std::atomic<long long>::is_always_lock_free);
 
 struct sigaction previous[sizeof kCaught / sizeof kCaught[0]];
-struct sigaction previousPipe;
 bool installed = false;
 
 long long monotonicMs() {
@@ -72,7 +71,7 @@ SessionSignals& SessionSignals::install() {
         struct sigaction ignore {};
         ignore.sa_handler = SIG_IGN;
         sigemptyset(&ignore.sa_mask);
-        sigaction(SIGPIPE, &ignore, &previousPipe);
+        sigaction(SIGPIPE, &ignore, nullptr);
         installed = true;
     }
     return instance;
@@ -83,7 +82,8 @@ void SessionSignals::uninstall() {
         return;
     for (std::size_t i = 0; i < sizeof kCaught / sizeof kCaught[0]; ++i)
         sigaction(kCaught[i], &previous[i], nullptr);
-    sigaction(SIGPIPE, &previousPipe, nullptr);
+    // SIGPIPE stays ignored: output still waiting in a stream is written after the catcher is gone,
+    // and a reader that went away must not end the program then either.
     installed = false;
 }
 

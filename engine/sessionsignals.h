@@ -4,8 +4,8 @@
 // the window's event loop through a socket notifier) to stop, save and switch the apparatus off in
 // order. Only a third signal within a second of the one before ends the program from the handler,
 // at once, with a message: the user insists, and nothing measured is kept beyond the last safety
-// copy. SIGPIPE is ignored while the catcher is installed, so a closed standard output turns into
-// failed writes instead of ending a scan.
+// copy. SIGPIPE is ignored from the first install on, so a closed standard output turns into failed
+// writes instead of ending a scan or the program.
 #pragma once
 
 namespace engine {
@@ -14,7 +14,7 @@ class SessionSignals {
 public:
     // Installs the handlers (once for the process; later calls reuse them) and resets the count.
     static SessionSignals& install();
-    // Gives the signals back their previous dispositions (SIGPIPE included).
+    // Gives the caught signals back their previous dispositions (SIGPIPE stays ignored).
     static void uninstall();
 
     // The pipe's reading end (non-blocking), for an event loop to watch.

@@ -43,6 +43,11 @@ BoundedRead readBoundedFile(const QString& path, qsizetype maxBytes) {
         return result;
     }
     struct stat info {};
+    if (fstat(file.get(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        result.refusal = ReadRefusal::CannotOpen;
+        result.reason = systemReason(EISDIR);
+        return result;
+    }
     if (fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
         result.refusal = ReadRefusal::NotAFile;
         result.reason = QStringLiteral("it is not a regular file");

@@ -12,8 +12,8 @@ namespace records {
 
 enum class ReadRefusal {
     None,
-    CannotOpen, // missing, no permission, unreadable (`reason` says which)
-    NotAFile,   // a FIFO, a device, a folder, a socket
+    CannotOpen, // missing, no permission, a folder, unreadable (`reason` says which)
+    NotAFile,   // a FIFO, a device, a socket
     TooLong,    // longer than the caller's limit
 };
 

@@ -21,6 +21,10 @@
 
 #include <chrono>
 #include <csignal>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace cli {
 bool parseScanArguments(const QStringList& args, AcquisitionOptions* options, QStringList* deviceArgs,
@@ -297,4 +301,88 @@ TEST_F(CliScan, AHaltEndsWithItsOwnExitStatusAndKeepsThePoints) {
     const records::LoadResult loaded = records::loadRecordFile(options.outPath);
     ASSERT_TRUE(loaded.record);
     EXPECT_EQ(loaded.record->ValidCellCount(), result.validCells);
+}
+
+namespace {
+
+// The apparatus's last bytes are the shutdown sequence: HV to zero ('V' 0), HV off ('h'), a stop
+// ('P') while it was busy, the 64-byte block after 'X', and '!'.
+bool endsWithShutdownSequence(const std::string& tail) {
+    const std::size_t n = tail.size();
+    if (n < 70 || tail[n - 1] != '!' || tail[n - 66] != 'X')
+        return false;
+    const std::size_t h = tail[n - 67] == 'P' ? n - 68 : n - 67;
+    return tail[h] == 'h' && tail[h - 1] == '\0' && tail[h - 2] == 'V';
+}
+
+} // namespace
+
+// The ways a session ends the program mid-scan: each stops the scan, saves what was measured and
+// leaves the apparatus shut down with its HV off; a closed standard output changes nothing.
+TEST_F(CliScan, SessionEndsMidScanSaveThePointsAndShutTheApparatusDown) {
+    struct Row {
+        const char* name;
+        std::vector<int> signalsSent; // raised once 10 points are in
+        bool closedOutput;
+        int exitCode;
+    };
+    const Row rows[] = {
+        {"SIGTERM", {SIGTERM}, false, 143},        {"SIGHUP", {SIGHUP}, false, 129},
+        {"SIGQUIT", {SIGQUIT}, false, 131},        {"Ctrl+C twice", {SIGINT, SIGINT}, false, 130},
+        {"stdout closed", {}, true, cli::kExitOk},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        SetUp();
+        options.plan.regions = {{600, 700}};
+        bool raised = false;
+        options.observer = [&](engine::TRS& t) {
+            if (!raised && !row.signalsSent.empty() && t.liveRecord->ValidCellCount() >= 10) {
+                raised = true;
+                for (const int signal : row.signalsSent)
+                    std::raise(signal);
+            }
+        };
+        // Standard output into a pipe whose reader is gone (`zavo-driver scan ... | head -1`).
+        int ends[2] = {-1, -1};
+        ASSERT_EQ(pipe(ends), 0);
+        close(ends[0]);
+        QFile pipeFile;
+        ASSERT_TRUE(pipeFile.open(ends[1], QIODevice::WriteOnly, QFileDevice::AutoCloseHandle));
+        QTextStream pipeOut(&pipeFile);
+        cli::Io io{row.closedOutput ? pipeOut : s.out, s.err};
+
+        const cli::AcquisitionResult result = cli::runAcquisition(options, io);
+        EXPECT_EQ(result.exitCode, row.exitCode) << s.errText.toStdString();
+        const records::LoadResult loaded = records::loadRecordFile(options.outPath);
+        ASSERT_TRUE(loaded.record);
+        EXPECT_EQ(loaded.record->ValidCellCount(), result.validCells);
+        if (row.closedOutput)
+            EXPECT_EQ(result.validCells, 101);
+        else
+            EXPECT_GE(result.validCells, 10);
+        const auto [hvOn, tail] =
+            apparatus->withFirmware([](sim::Firmware& f) { return std::pair(f.hvOn(), f.receivedTail()); });
+        EXPECT_FALSE(hvOn);
+        EXPECT_TRUE(endsWithShutdownSequence(tail));
+        TearDown();
+    }
+}
+
+// Ctrl+C while the program connects ends it without a command cut in half and without writing a
+// block the apparatus never sent into its memory.
+TEST_F(CliScan, CtrlCDuringTheHandshakeSendsNothingMore) {
+    apparatus->setSilent(true); // the handshake waits for its acknowledge
+    std::thread interrupter([this] {
+        while (apparatus->withFirmware([](sim::Firmware& f) { return f.receivedTail(); }).find('T') ==
+               std::string::npos)
+            std::this_thread::yield();
+        std::raise(SIGINT);
+    });
+    const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
+    interrupter.join();
+    EXPECT_EQ(result.exitCode, cli::kExitInterrupted);
+    const std::string tail = apparatus->withFirmware([](sim::Firmware& f) { return f.receivedTail(); });
+    EXPECT_EQ(tail.substr(tail.rfind('T')), std::string("T\x00\x32", 3));
+    EXPECT_EQ(tail.find('X'), std::string::npos);
 }

@@ -17,6 +17,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -26,6 +27,8 @@
 #include <functional>
 #include <thread>
 #include <vector>
+
+#include <sys/stat.h>
 
 using namespace engine;
 using namespace std::chrono_literals;
@@ -511,4 +514,36 @@ TEST(ScaledClock, RunsRateTimesAsFastAsTheWallClock) {
     std::this_thread::sleep_for(20ms);
     EXPECT_GE(clock.nowMs() - start, 1900);
     EXPECT_EQ(ScaledClock(-3).rate(), 1.0); // a rate that makes no sense falls back to real time
+}
+
+// A settings file that is no file of ours (a FIFO, a link to a device that never ends, a file past
+// 1 MiB) gives the defaults at once and is not written over.
+TEST(ProfileFileOddFiles, DefaultsAndTheFileLeftAsItIs) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString fifo = dir.filePath("fifo.ini");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString toZero = dir.filePath("zero.ini");
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), toZero));
+    const QString big = dir.filePath("big.ini");
+    {
+        QFile file(big);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("[scan]\r\ntime=7\r\n");
+        file.write(QByteArray(1024 * 1024, ';'));
+    }
+    const qint64 bigSize = QFileInfo(big).size();
+    for (const QString& path : {fifo, toZero, big}) {
+        SCOPED_TRACE(path.toStdString());
+        engine::ProfileFile settings(path);
+        EXPECT_EQ(settings.readInt(QStringLiteral("scan"), QStringLiteral("time"), 1), 1);
+        EXPECT_FALSE(settings.writeInt(QStringLiteral("scan"), QStringLiteral("time"), 3));
+    }
+    EXPECT_EQ(QFileInfo(fifo).isFile(), false);
+    EXPECT_EQ(QFileInfo(toZero).symLinkTarget(), QStringLiteral("/dev/zero"));
+    EXPECT_EQ(QFileInfo(big).size(), bigSize);
+    // A regular file within the limit is read as before.
+    engine::ProfileFile small(dir.filePath("rtg.ini"));
+    EXPECT_TRUE(small.writeInt(QStringLiteral("scan"), QStringLiteral("time"), 4));
+    EXPECT_EQ(small.readInt(QStringLiteral("scan"), QStringLiteral("time"), 1), 4);
 }

@@ -476,9 +476,12 @@ TEST_F(ScanTest, SafetyCopyIsWrittenEveryQuarterHourWithoutClearingModified) {
     plan.regions = {{600, 700}};
     ASSERT_EQ(scan(), ScanOutcome::Completed);
     const int cells = validCells();
+    // The segment's end wrote one already.
+    const auto copies = thread->status().safetyCopies;
+    EXPECT_GE(copies, 1u);
     deadline = thread->status().safetyDeadline;
     clock.advanceMs(engine::TRS::kSafetyIntervalMs + 1000);
-    ASSERT_TRUE(until([&] { return thread->status().safetyCopies == 1; }));
+    ASSERT_TRUE(until([&] { return thread->status().safetyCopies == copies + 1; }));
     EXPECT_GT(thread->status().safetyDeadline, deadline);
     const records::LoadResult copy = records::loadRecordFile(path);
     ASSERT_TRUE(copy.record) << copy.message.toStdString();
@@ -486,6 +489,37 @@ TEST_F(ScanTest, SafetyCopyIsWrittenEveryQuarterHourWithoutClearingModified) {
     // The scan is still unsaved.
     EXPECT_TRUE(thread->liveRecord->modified.load());
     EXPECT_EQ(updates.statusText(), "Idle (press reset to enable changes)");
+}
+
+// While a scan runs the safety copy follows within a minute, so a program killed mid-scan keeps
+// all but the last minute's points; each segment's end writes it too.
+TEST_F(ScanTest, SafetyCopyFollowsARunningScanEveryMinuteAndAtEachSegmentsEnd) {
+    prepare(10, 1);
+    const QString path = dir.filePath("data/safety.rtg");
+    plan.regions = {{600, 640}, {700, 740}};
+    bool advanced = false;
+    int cellsAtMinute = 0;
+    std::uint64_t copiesAtMinute = 0;
+    observer = [&](engine::RoutineId, engine::TRS& t) {
+        if (!advanced && t.scanRegion == 0 && t.liveRecord->ValidCellCount() >= 10) {
+            advanced = true;
+            copiesAtMinute = t.status().safetyCopies;
+            cellsAtMinute = t.liveRecord->ValidCellCount();
+            clock.advanceMs(engine::TRS::kScanSafetyIntervalMs + 1000);
+        }
+    };
+    ASSERT_TRUE(driver->startScan(plan, kWait));
+    ASSERT_TRUE(until([&] { return advanced && thread->status().safetyCopies > copiesAtMinute; }));
+    const records::LoadResult minute = records::loadRecordFile(path);
+    ASSERT_TRUE(minute.record) << minute.message.toStdString();
+    EXPECT_GE(minute.record->ValidCellCount(), cellsAtMinute);
+    const auto copiesBeforeEnds = thread->status().safetyCopies;
+    ASSERT_EQ(driver->finishScan(kWait), ScanOutcome::Completed);
+    // One more at the end of each of the two segments.
+    EXPECT_GE(thread->status().safetyCopies, copiesBeforeEnds + 1);
+    const records::LoadResult end = records::loadRecordFile(path);
+    ASSERT_TRUE(end.record);
+    EXPECT_EQ(end.record->ValidCellCount(), validCells());
 }
 
 TEST_F(ScanTest, HighVoltageIsSwitchedOffAfterHalfAnHourWithoutActivity) {

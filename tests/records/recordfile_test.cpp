@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <utility>
@@ -399,4 +400,20 @@ TEST_F(RecordFiles, SavingIntoAReadOnlyFolderFails) {
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(readAll(target), old);
     EXPECT_TRUE(record->modified);
+}
+
+// Paths that name no record file: devices that never end and a FIFO without a writer are refused
+// at once with the usual message, not read until memory runs out or waited on for ever.
+TEST(RecordFileRead, DevicesAndFifosAreNoRecordFiles) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString fifo = dir.filePath("fifo.rtg");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString& path : {QStringLiteral("/dev/zero"), QStringLiteral("/dev/urandom"), fifo}) {
+        SCOPED_TRACE(path.toStdString());
+        const records::LoadResult loaded = records::loadRecordFile(path);
+        EXPECT_FALSE(loaded.record);
+        EXPECT_EQ(loaded.error, records::LoadError::WrongFormat);
+        EXPECT_EQ(loaded.message, QStringLiteral("Wrong file format"));
+    }
 }
