@@ -39,7 +39,7 @@ struct Scan {
     sim::Crystal crystal;
     double kv;
     int fromDeg, toDeg;
-    int tenths;          // counting time a point
+    int tenths;             // counting time a point
     QStringList options;    // of analyse
     const Published* lines; // checked in orders 1..3; none: only the Duane-Hunt limit
 };
@@ -107,10 +107,25 @@ TEST(AnalyseSimulatedScans, LinesInThreeOrdersAndPlanckFromTheLimit) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const Scan scans[] = {
-        {"cu-nacl-35kv", sim::Anode::Cu, sim::Crystal::NaCl, 35, 5, 120, 10, {"--dead-time", "100"}, &kCopper},
+        {"cu-nacl-35kv",
+         sim::Anode::Cu,
+         sim::Crystal::NaCl,
+         35,
+         5,
+         120,
+         10,
+         {"--dead-time", "100"},
+         &kCopper},
         // Molybdenum's third-order Kβ1 stands 40 cps above a continuum of 300 cps: two seconds a point.
-        {"mo-lif-35kv", sim::Anode::Mo, sim::Crystal::LiF, 35, 5, 65, 20,
-         {"--anode", "Mo", "--crystal", "LiF", "--dead-time", "100"}, &kMolybdenum},
+        {"mo-lif-35kv",
+         sim::Anode::Mo,
+         sim::Crystal::LiF,
+         35,
+         5,
+         65,
+         20,
+         {"--anode", "Mo", "--crystal", "LiF", "--dead-time", "100"},
+         &kMolybdenum},
         {"cu-nacl-25kv", sim::Anode::Cu, sim::Crystal::NaCl, 25, 5, 25, 10, {"--kv", "25"}, nullptr},
     };
     for (const Scan& scan : scans) {

@@ -2,6 +2,8 @@
 // otherwise). Every failed write exits non-zero with the system's reason, leaves no file behind
 // and leaves an older file of the same name as it was; so does the settings file.
 #include "engine/profilefile.h"
+#include "tests/cli/driverprocess.h"
+
 #include "records/recordfile.h"
 #include "records/trecdata.h"
 
@@ -21,26 +23,8 @@ namespace {
 
 constexpr char kNoSpace[] = "No space left on device";
 
-struct ProcessRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-ProcessRun driver(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(ZAVO_DRIVER_PATH), args);
-    ProcessRun result;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
+using clitest::driver;
+using clitest::ProcessRun;
 
 QByteArray contents(const QString& path) {
     QFile file(path);

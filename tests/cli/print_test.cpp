@@ -1,5 +1,7 @@
 // zavo-driver print: the page of a record file as a PDF, checked with poppler's tools as a reader
 // of the file would see it.
+#include "tests/cli/driverprocess.h"
+
 #include "records/recordfile.h"
 #include "records/trecdata.h"
 
@@ -15,30 +17,9 @@
 
 namespace {
 
-struct ProcessRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-ProcessRun run(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    ProcessRun result;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        return result;
-    }
-    result.status = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
-}
-
-ProcessRun driver(const QStringList& args) {
-    return run(QStringLiteral(ZAVO_DRIVER_PATH), args);
-}
+using clitest::driver;
+using clitest::ProcessRun;
+using clitest::run;
 
 // 10 to 60 degrees at 0.05 degree with two peaks; regions 20..30 and 30..40 degrees, the second
 // selected; a comment of three lines.
