@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
     } else if (mode == QLatin1String("evaluate")) {
         QTimer::singleShot(500, &form, [&form] {
             form.evaluate->click();
-            QTimer::singleShot(800, &form, [&form] { form.evalResults->move(form.x() + 420, form.y() + 330); });
+            QTimer::singleShot(800, &form,
+                               [&form] { form.evalResults->move(form.x() + 420, form.y() + 330); });
         });
     } else {
         QTimer::singleShot(500, &form, [&form, &windows] {

@@ -3,11 +3,11 @@
 #include "tests/support/formsession.h"
 
 #include "app/tform14.h"
+#include "records/decimaltext.h"
 #include "scalar/export/scalartext.h"
 #include "scalar/resultstable.h"
 #include "scalar/scalarchart.h"
 #include "scalar/scalarevaluation.h"
-#include "records/decimaltext.h"
 #include "scalar/tform13.h"
 #include "simulator/simprovider.h"
 #include "widgets/controls.h"
