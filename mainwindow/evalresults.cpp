@@ -14,8 +14,11 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 EvalResultsWindow::EvalResultsWindow(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("EvalResultsWindow"));
@@ -115,4 +118,22 @@ void EvalResultsWindow::saveClick() {
     if (!file.open(QIODevice::WriteOnly) || file.write(plot::resultsCsv(*result_)) < 0 || !file.commit()) {
         ui::showError(this, QStringLiteral("Cannot write %1").arg(path));
     }
+}
+
+void EvalResultsWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // Placed over the main window, the window can reach past the screen's edge at a large scaling:
+    // it is kept within the screen's available area, so its buttons stay in reach.
+    const QScreen* shownOn = screen();
+    if (!shownOn)
+        return;
+    const QRect area = shownOn->availableGeometry();
+    const QSize border = frameGeometry().size() - size();
+    resize(size().boundedTo(area.size() - border));
+    const QRect frame = frameGeometry();
+    const int left =
+        std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() + 1 - frame.width()));
+    const int top =
+        std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() + 1 - frame.height()));
+    move(left, top);
 }

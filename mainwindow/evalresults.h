@@ -40,6 +40,9 @@ public:
     // Seam for tests: the CSV file's name (empty: cancelled).
     std::function<QString()> askCsvFileName;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     std::shared_ptr<const analysis::SpectrumResult> result_;
 };
