@@ -10,6 +10,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <vector>
+
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
