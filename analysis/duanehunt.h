@@ -11,7 +11,7 @@
 
 #include "analysis/evaloptions.h"
 #include "analysis/peaks.h"
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 
 #include <vector>
 

@@ -11,7 +11,7 @@
 #pragma once
 
 #include "analysis/peaks.h"
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 
 #include <QString>
 

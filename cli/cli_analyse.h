@@ -2,7 +2,7 @@
 // script reads (its fields are listed in the README).
 #pragma once
 
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 
 #include <QByteArray>
 #include <QTextStream>

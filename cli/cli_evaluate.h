@@ -6,7 +6,7 @@
 #include "cli/cli.h"
 
 #include "analysis/evaloptions.h"
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 
 #include <memory>
 #include <optional>

@@ -2,7 +2,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_evaluate.h"
 
-#include "analysis/spectrumcsv.h"
+#include "analysis/evaluationcsv.h"
 #include "records/safefile.h"
 
 namespace cli {

@@ -7,7 +7,7 @@
 // labelled on the plot, the Duane-Hunt line and the results table under it.
 #include "cli/cli_commands.h"
 
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 #include "engine/evalprofile.h"
 #include "engine/profilefile.h"
 #include "mainwindow/plot/pageinfo.h"

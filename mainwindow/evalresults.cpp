@@ -3,7 +3,7 @@
 #include "mainwindow/plot/resulttable.h"
 #include "widgets/messages.h"
 
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -10,7 +10,7 @@
 #include "setup/evalsettings.h"
 #include "widgets/messages.h"
 
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 #include "records/recordfile.h"
 #include "records/trecdata.h"
 

@@ -3,7 +3,7 @@
 // simulated apparatus's physics gives it, with Poisson noise.
 #include "simulator/physics.h"
 
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 #include "records/trecdata.h"
 
 #include <benchmark/benchmark.h>

@@ -1,6 +1,6 @@
 #include "mainwindow/plot/evalmarks.h"
 
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "mainwindow/plot/resulttable.h"
 
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 #include "analysis/xraydata.h"
 #include "mainwindow/plot/evalmarks.h"
 

@@ -4,7 +4,7 @@
 // its own crystal.
 #include "tests/support/formsession.h"
 
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 #include "engine/evalprofile.h"
 #include "engine/profilefile.h"
 #include "mainwindow/evalresults.h"

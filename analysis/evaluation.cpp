@@ -1,4 +1,4 @@
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 
 #include "analysis/bragg.h"
 #include "analysis/duanehunt.h"

@@ -1,4 +1,4 @@
-#include "analysis/spectrumcsv.h"
+#include "analysis/evaluationcsv.h"
 
 #include "analysis/xraydata.h"
 

@@ -3,7 +3,7 @@
 // crystal, then the columns angle_deg,rate_cps,rate_sigma_cps,wavelength_pm,energy_keV.
 #pragma once
 
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 
 #include <QByteArray>
 

@@ -1,7 +1,7 @@
 // The spectrum evaluation on synthetic records: Gaussian peaks with seeded Poisson noise, where the
 // true centre is known, so the fitted uncertainties can be held against how often they cover it; and
 // the answers to records and options that cannot be evaluated.
-#include "analysis/spectrum.h"
+#include "analysis/evaluation.h"
 
 #include "records/trecdata.h"
 
