@@ -3,6 +3,7 @@
 // settings are taken, and a sweep that went on through a lost link.
 #include "tests/support/simfixture.h"
 
+#include <atomic>
 #include <thread>
 
 using namespace enginetest;
@@ -101,26 +102,36 @@ TEST_F(LineFaults, TheEndOfTheMoveBetweenRegionsLostInASilenceDoesNotStallTheSca
 }
 
 TEST_F(LineFaults, AStallWhileTheSettingsAreTakenIsRiddenOut) {
-    const std::function<void()> faults[] = {
-        [this] { apparatus->setSilent(true); },
-        [this] { apparatus->cutNextReply(); },
+    // The high voltage is switched only with the apparatus's acknowledge: switching it each time
+    // keeps the settings from being taken before the fault has cost the link.
+    const std::pair<std::function<void()>, bool> faults[] = {
+        {[this] { apparatus->setSilent(true); }, true},
+        {[this] { apparatus->cutNextReply(); }, false},
     };
     int countingTime = 3;
-    for (const auto& fault : faults) {
+    for (const auto& [fault, hvOn] : faults) {
+        plan.hvOn = hvOn;
         const std::uint64_t losses = thread->status().linkLosses;
         fault();
         // The apparatus answers again once the link has gone.
-        std::thread speaker([this, losses] {
-            while (thread->status().linkLosses == losses)
+        std::atomic<bool> spoke = false;
+        std::atomic<bool> giveUp = false;
+        std::thread speaker([this, losses, &spoke, &giveUp] {
+            while (thread->status().linkLosses == losses && !giveUp)
                 std::this_thread::sleep_for(1ms);
             apparatus->setSilent(false);
+            spoke = true;
         });
         plan.countingTime = ++countingTime;
         const bool taken = driver->applySettings(plan, kWait);
+        // Served meanwhile: the thread may still post to the window on its way to the loss.
+        const bool lost = until([&] { return spoke.load(); });
+        giveUp = true;
         speaker.join();
+        ASSERT_TRUE(lost) << "the fault did not cost the link";
         EXPECT_TRUE(taken);
-        EXPECT_GT(thread->status().linkLosses, losses);
         EXPECT_EQ(thread->configSnapshot().countingTime, countingTime);
+        EXPECT_EQ(thread->hvIsOn.load(), hvOn);
     }
 }
 
