@@ -3,6 +3,7 @@
 // table, charted against the chosen condition, exported and printed.
 #pragma once
 
+#include "analysis/seriesevaluation.h"
 #include "scalar/export/scalartable.h"
 #include "scalar/scalarplot.h"
 
@@ -85,6 +86,8 @@ public:
     bool saveReadings();
     // The independent variable chosen in `mode`.
     scalar::Variable variable() const;
+    // The evaluation of the rows against the chosen variable, as the panel and the chart show it.
+    const analysis::SeriesEvaluation& shownEvaluation() const { return evaluation_; }
 
     // ---- What the main window and the acquisition thread's routines change ----
     // The X-ray tube current read-out.
@@ -143,5 +146,7 @@ private:
     void plotRow(int row);
 
     bool unsavedReadings_ = false;
+    analysis::SeriesEvaluation evaluation_;
+    // Evaluates the rows again and shows the lines in the panel and the curves on the chart.
     void showEvaluation();
 };
