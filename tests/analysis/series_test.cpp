@@ -1,6 +1,7 @@
 // Scalar series evaluated as a student would take them on the simulated bench (its mean rates,
 // counted for 10 s each), checked against published data (xraylib) rather than the model's own.
 #include "analysis/series.h"
+#include "analysis/seriesevaluation.h"
 #include "analysis/xraydata.h"
 #include "simulator/physics.h"
 
@@ -95,6 +96,97 @@ TEST(Series, MoseleyFromFilterEdges) {
     const double both = std::hypot(result.measured.screening.sigma, result.reference.screening.sigma);
     EXPECT_NEAR(result.measured.screening.value, result.reference.screening.value, both);
     EXPECT_NEAR(result.reference.screening.value, 3, 1.5);
+}
+
+// The y of a polyline at x, between its points.
+double curveAt(const SeriesCurve& curve, double x) {
+    for (std::size_t i = 0; i + 1 < curve.points.size(); ++i) {
+        const CurvePoint& a = curve.points[i];
+        const CurvePoint& b = curve.points[i + 1];
+        if (x >= a.x && x <= b.x && b.x > a.x) {
+            return a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x);
+        }
+    }
+    return std::nan("");
+}
+
+SeriesReading seriesReading(double x, int radiatorZ, int filterZ, double rate) {
+    return {x, radiatorZ, filterZ, rate, rateSigma(rate, kSeconds)};
+}
+
+// The curves drawn over the readings come from the same evaluation as its lines and follow the
+// readings: the plateau line, the attenuation's exponential and the dead-time curve pass within 3 σ
+// of every reading they span (the dead-time curve from the origin); with the radiator as X each
+// filter's edge stands, in that filter's colour, between the radiators that bracket it; with the
+// filter as X the radiators' crossings stand among the filters measured.
+TEST(Series, CurvesDrawnOverTheReadingsFollowThem) {
+    std::vector<SeriesReading> hv, foil, current, byRadiator, byFilter;
+    for (double volts = 300; volts <= 650; volts += 50) {
+        hv.push_back(seriesReading(volts, 29, 0, rateOf(29, 0, 0, volts)));
+    }
+    for (double um : {0.0, 5.0, 10.0, 15.0, 20.0}) {
+        foil.push_back(seriesReading(um / 1000.0, 26, 28, rateOf(26, 28, um)));
+    }
+    for (int ua = 20; ua <= 240; ua += 20) {
+        sim::Bench bench;
+        bench.tubeCurrentUa = ua;
+        current.push_back(seriesReading(ua, 0, 0, sim::registeredRate(bench, 45, true, 500)));
+    }
+    for (int radiator = 23; radiator <= 30; ++radiator) {
+        for (int filter : {0, 26, 27, 28}) {
+            const double rate = rateOf(radiator, filter, filter ? 10.0 : 0.0);
+            byRadiator.push_back(seriesReading(radiator - 22, radiator, filter, rate));
+            byFilter.push_back(seriesReading(filter ? filter - 22 : 0, radiator, filter, rate));
+        }
+    }
+    const struct {
+        SeriesKind kind;
+        const std::vector<SeriesReading>& readings;
+        std::size_t lines;
+    } cases[] = {{SeriesKind::counterPlateau, hv, 4},
+                 {SeriesKind::attenuation, foil, 2},
+                 {SeriesKind::deadTime, current, 2},
+                 {SeriesKind::moseleyByRadiator, byRadiator, 5},
+                 {SeriesKind::moseleyByFilter, byFilter, 5}};
+    for (const auto& c : cases) {
+        const SeriesEvaluation e = evaluateSeries(c.kind, c.readings);
+        const int kind = static_cast<int>(c.kind);
+        EXPECT_EQ(static_cast<std::size_t>(e.lines.size()), c.lines)
+            << kind << e.lines.join('|').toStdString();
+        ASSERT_FALSE(e.curves.empty()) << kind;
+        if (c.kind == SeriesKind::moseleyByRadiator || c.kind == SeriesKind::moseleyByFilter) {
+            for (const SeriesCurve& edge : e.curves) {
+                ASSERT_EQ(edge.points.size(), 2u);
+                EXPECT_EQ(edge.points[0].x, edge.points[1].x) << kind;
+                const double x = edge.points[0].x;
+                if (c.kind == SeriesKind::moseleyByRadiator) {
+                    // Fe, Co, Ni: between the next two radiators (Ni's between Cu and Zn).
+                    EXPECT_GT(x, edge.filterZ + 1 - 22) << edge.filterZ;
+                    EXPECT_LT(x, edge.filterZ + 2 - 22) << edge.filterZ;
+                } else {
+                    EXPECT_EQ(edge.filterZ, -1);
+                    EXPECT_GE(x, 26 - 22 - 0.5);
+                    EXPECT_LE(x, 28 - 22 + 0.5);
+                }
+            }
+            continue;
+        }
+        ASSERT_EQ(e.curves.size(), 1u) << kind;
+        const SeriesCurve& curve = e.curves.front();
+        int spanned = 0;
+        for (const SeriesReading& r : c.readings) {
+            const double y = curveAt(curve, r.x);
+            if (std::isfinite(y)) {
+                ++spanned;
+                EXPECT_NEAR(y, r.rateCps, 3 * r.sigmaCps) << kind << " at " << r.x;
+            }
+        }
+        EXPECT_GE(spanned, 3) << kind;
+        if (c.kind == SeriesKind::deadTime) {
+            EXPECT_EQ(curve.points.front().x, 0);
+            EXPECT_EQ(curve.points.front().y, 0);
+        }
+    }
 }
 
 TEST(Series, WhatCannotBeEvaluatedSaysSo) {
