@@ -21,11 +21,12 @@ struct SeriesPoint {
 };
 
 // The Geiger counter's plateau in a detector-HV series. The plateau is the longest run of
-// consecutive voltages whose rates stay within 10 % of the run's first rate; it starts (threshold)
+// consecutive voltages whose rates stay within 10 % of the run's first rate, or within 3 σ of the
+// counting noise where that is wider; it starts (threshold)
 // where the rising edge, interpolated between the last point below and the first on the plateau,
 // reaches 90 % of the plateau's first rate. It ends at its last point when a higher voltage reads
-// more than 10 % above it (discharges). The recommended working voltage lies a third of the way
-// from the threshold to the end (to the highest plateau point measured when no end was seen).
+// more than 10 % and more than 3 σ above it (discharges). The recommended working voltage lies a third of the
+// way from the threshold to the end (to the highest plateau point measured when no end was seen).
 struct PlateauResult {
     QString reason; // empty when evaluated
     double thresholdV = 0;

@@ -39,6 +39,20 @@ TEST(Series, PlateauOfTheCounter) {
     EXPECT_LT(std::abs(result.slopePercentPer100V.value), 5);
     EXPECT_GT(result.slopePercentPer100V.sigma, 0);
     EXPECT_GT(result.workingV, result.thresholdV);
+    ASSERT_TRUE(result.endV.has_value()); // the discharges above 650 V
+    EXPECT_EQ(*result.endV, 650);
+
+    // Counted for 1 s each, the plateau reads 197 to 235 cps by chance: still one plateau to the
+    // last voltage, and no end where the noise alone rose.
+    std::vector<SeriesPoint> short_;
+    for (const auto& [volts, rate] : std::vector<std::pair<double, double>>{
+             {300, 0}, {350, 26}, {400, 142}, {450, 197}, {500, 204}, {550, 207}, {600, 235}, {650, 199}}) {
+        short_.push_back({volts, rate, rateSigma(rate, 1)});
+    }
+    const PlateauResult noisy = plateau(short_);
+    ASSERT_TRUE(noisy.ok());
+    EXPECT_EQ(noisy.toV, 650);
+    EXPECT_FALSE(noisy.endV.has_value());
 
     // The textbook series: start near 430 V, flat within a few per cent.
     const PlateauResult book = plateau(
