@@ -69,13 +69,18 @@ struct DeadTimeResult {
 };
 DeadTimeResult deadTimeFromCurrent(const std::vector<SeriesPoint>& points);
 
-// Moseley's law from filter K edges. Each reading names its radiator and filter (Z, 0 for none).
-struct MoseleyReading {
+// One reading of a series with what it declares: the radiator and the filter (Z, 0 for none), the
+// rate with its counting uncertainty, and the varied condition as the chart shows it (for radiator
+// and filter series the item index, which steps by one per element).
+struct SeriesReading {
     int radiatorZ = 0;
     int filterZ = 0;
     double rateCps = 0;
     double sigmaCps = 0;
+    double x = 0;
 };
+// Moseley's law from filter K edges: every reading names its radiator and filter.
+using MoseleyReading = SeriesReading;
 struct Transmission {
     int radiatorZ = 0;
     int filterZ = 0;

@@ -158,11 +158,7 @@ std::vector<SeriesCurve> moseleyCurves(const MoseleyResult& r, const std::vector
 }
 
 SeriesEvaluation moseleyEvaluation(const std::vector<SeriesReading>& readings, bool byRadiator) {
-    std::vector<MoseleyReading> moseleyReadings;
-    for (const SeriesReading& r : readings) {
-        moseleyReadings.push_back({r.radiatorZ, r.filterZ, r.rateCps, r.sigmaCps});
-    }
-    const MoseleyResult r = moseley(moseleyReadings);
+    const MoseleyResult r = moseley(readings);
     SeriesEvaluation e;
     for (const EdgeBracket& b : r.brackets) {
         e.lines << QStringLiteral("%1 K edge between %2 and %3: %4 keV (xraylib %5)")

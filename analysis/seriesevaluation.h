@@ -4,6 +4,8 @@
 // never disagree.
 #pragma once
 
+#include "analysis/series.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,17 +21,6 @@ enum class SeriesKind {
     moseleyByRadiator, // X is the radiator: each filter's K edge between two radiators
     moseleyByFilter,   // X is the filter: where each radiator's Kα crosses the filters' edges
     none,              // nothing to evaluate (the detector position)
-};
-
-// One reading: X as the chart shows it (for the Moseley kinds the item index of the radiator or
-// filter, which steps by one per element), the declared radiator and filter (Z, 0 for none) and the
-// rate with its counting uncertainty.
-struct SeriesReading {
-    double x = 0;
-    int radiatorZ = 0;
-    int filterZ = 0;
-    double rateCps = 0;
-    double sigmaCps = 0;
 };
 
 struct CurvePoint {

@@ -57,9 +57,9 @@ analysis::SeriesEvaluation evaluateTable(const ScalarTable& table, Variable vari
         const auto x = xOf(cells, variable, locale);
         const auto rate = cellNumber(cells[colRate], locale);
         if (rate && (x || variable == position)) {
-            readings.push_back({x.value_or(0), analysis::atomicNumber(cells[colRadiator]),
+            readings.push_back({analysis::atomicNumber(cells[colRadiator]),
                                 analysis::atomicNumber(cells[colFilter]), *rate,
-                                analysis::rateSigma(*rate, countingSeconds)});
+                                analysis::rateSigma(*rate, countingSeconds), x.value_or(0)});
         }
     }
     return analysis::evaluateSeries(kindOf(variable), readings, anodeZ);

@@ -125,7 +125,7 @@ double curveAt(const SeriesCurve& curve, double x) {
 }
 
 SeriesReading seriesReading(double x, int radiatorZ, int filterZ, double rate) {
-    return {x, radiatorZ, filterZ, rate, rateSigma(rate, kSeconds)};
+    return {radiatorZ, filterZ, rate, rateSigma(rate, kSeconds), x};
 }
 
 // The curves drawn over the readings come from the same evaluation as its lines and follow the

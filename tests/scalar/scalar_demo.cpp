@@ -131,6 +131,7 @@ int main(int argc, char** argv) {
     }
     const bool isPlateau = std::strcmp(argv[1], "plateau") == 0;
     QTimer::singleShot(0, [&] {
+        QTest::qWait(1500); // the apparatus's configuration block has come and set the controls
         f.sfrq->setText(QString::asprintf("%.1f ", seconds + 0.1));
         f.SpinButton1->downButton()->click();
         if (!f.HV->isChecked())
