@@ -5,8 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <optional>
-#include <set>
 
 namespace analysis {
 
@@ -110,49 +108,23 @@ SeriesEvaluation deadTimeEvaluation(const std::vector<SeriesReading>& readings) 
     return e;
 }
 
-// X of the element `z` where the readings step by one X per element (item indices).
-std::optional<double> offsetOfX(const std::vector<SeriesReading>& readings, bool byRadiator) {
-    for (const SeriesReading& r : readings) {
-        const int z = byRadiator ? r.radiatorZ : r.filterZ;
-        if (z > 0) {
-            return r.x - z;
-        }
-    }
-    return std::nullopt;
-}
-
-// The edges the Moseley line puts where the chart shows them: with the radiator as X, a vertical in
-// each filter's colour where its edge energy lies between the Kα energies of the bracket's
-// radiators; with the filter as X, one where each measured radiator's Kα equals a filter's edge.
-std::vector<SeriesCurve> moseleyCurves(const MoseleyResult& r, const std::vector<SeriesReading>& readings,
-                                       bool byRadiator) {
+// The Moseley line where the chart shows it, with the radiator as X: a vertical in each filter's
+// colour where the line puts its edge between the Kα energies of the bracket's radiators (X steps by
+// one per element, as the radiator items do). With the filter as X the readings of all radiators
+// stand over each filter and no edge has a place of its own, so nothing is drawn.
+std::vector<SeriesCurve> moseleyCurves(const MoseleyResult& r, const std::vector<SeriesReading>& readings) {
     std::vector<SeriesCurve> curves;
-    const auto offset = offsetOfX(readings, byRadiator);
+    const auto radiator =
+        std::find_if(readings.begin(), readings.end(), [](auto& p) { return p.radiatorZ > 0; });
     const double a = r.measured.slope.value, s = r.measured.screening.value;
-    if (!offset || !(a > 0)) {
+    if (radiator == readings.end() || !(a > 0)) {
         return curves;
     }
-    const double height = highestRate(readings);
-    if (byRadiator) {
-        for (const EdgeBracket& b : r.brackets) {
-            const double edge = std::pow(a * (b.filterZ - s), 2);
-            const double share = (edge - b.belowKeV) / (b.aboveKeV - b.belowKeV);
-            curves.push_back(vertical(b.belowZ + share + *offset, height, b.filterZ));
-        }
-        return curves;
-    }
-    std::set<int> radiators, filters;
-    for (const SeriesReading& reading : readings) {
-        radiators.insert(reading.radiatorZ);
-        filters.insert(reading.filterZ);
-    }
-    filters.erase(0);
-    for (const int radiatorZ : radiators) {
-        const double z = s + std::sqrt(radiationEnergyKeV(radiatorZ, 0)) / a;
-        if (radiatorZ > 0 && !filters.empty() && z >= *filters.begin() - 0.5 &&
-            z <= *filters.rbegin() + 0.5) {
-            curves.push_back(vertical(z + *offset, height, -1));
-        }
+    const double offset = radiator->x - radiator->radiatorZ;
+    for (const EdgeBracket& b : r.brackets) {
+        const double edge = std::pow(a * (b.filterZ - s), 2);
+        const double share = (edge - b.belowKeV) / (b.aboveKeV - b.belowKeV);
+        curves.push_back(vertical(b.belowZ + share + offset, highestRate(readings), b.filterZ));
     }
     return curves;
 }
@@ -174,7 +146,9 @@ SeriesEvaluation moseleyEvaluation(const std::vector<SeriesReading>& readings, b
                    .arg(pm(r.measured.slope, 4), pm(r.measured.screening, 2))
             << QStringLiteral("xraylib edges: a = %1 keV½, s = %2")
                    .arg(pm(r.reference.slope, 4), pm(r.reference.screening, 2));
-    e.curves = moseleyCurves(r, readings, byRadiator);
+    if (byRadiator) {
+        e.curves = moseleyCurves(r, readings);
+    }
     return e;
 }
 

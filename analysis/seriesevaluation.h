@@ -19,7 +19,7 @@ enum class SeriesKind {
     attenuation,       // filter thickness (mm): ln R against thickness
     deadTime,          // tube current (µA): the dead-time curve
     moseleyByRadiator, // X is the radiator: each filter's K edge between two radiators
-    moseleyByFilter,   // X is the filter: where each radiator's Kα crosses the filters' edges
+    moseleyByFilter,   // X is the filter: the same lines, no curve
     none,              // nothing to evaluate (the detector position)
 };
 

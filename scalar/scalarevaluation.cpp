@@ -1,12 +1,24 @@
 #include "scalar/scalarevaluation.h"
 
-ScalarEvaluation::ScalarEvaluation(QWidget* parent) : QLabel(parent) {
+#include <QLabel>
+
+ScalarEvaluation::ScalarEvaluation(QWidget* parent) : QScrollArea(parent), lines_(new QLabel) {
     setObjectName(QStringLiteral("evaluation"));
-    setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    setWordWrap(true);
     setFrameShape(QFrame::StyledPanel);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lines_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    lines_->setWordWrap(true);
+    lines_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lines_->setTextFormat(Qt::PlainText);
+    lines_->setContentsMargins(4, 2, 4, 2);
+    setWidget(lines_);
 }
 
 void ScalarEvaluation::showLines(const QStringList& lines) {
-    setText(lines.join(QLatin1Char('\n')));
+    lines_->setText(lines.join(QLatin1Char('\n')));
+}
+
+QString ScalarEvaluation::text() const {
+    return lines_->text();
 }
