@@ -1,12 +1,14 @@
 // Takes readings on the simulated apparatus through the scalar-mode window and screenshots it.
 // Usage (under Xvfb): scalar_demo plateau|filters|thickness|moseley|current OUT.png [SECONDS]
 // SECONDS is the counting time of each reading (1 s unless given). With SCALAR_DEMO_PDF=FILE the
-// chart is also printed into that PDF file.
+// chart is also printed into that PDF file; with SCALAR_DEMO_SAVE=FILE.xlsx or FILE.txt the table
+// is also saved as a new workbook or a text file.
 #include "tests/support/formsession.h"
 
 #include "simulator/apparatus.h"
 
 #include "scalar/scalarprint.h"
+#include "scalar/scalarsave.h"
 #include "scalar/tform13.h"
 #include "widgets/controls.h"
 #include "widgets/spinbutton.h"
@@ -157,6 +159,13 @@ int main(int argc, char** argv) {
                 return true;
             };
             f.SpeedButton2->click();
+        }
+        if (const QString saved = qEnvironmentVariable("SCALAR_DEMO_SAVE"); !saved.isEmpty()) {
+            scalar::saveDialog() = [saved](QWidget*, const QStringList&) {
+                return std::optional<scalar::SaveAnswer>(
+                    {saved, saved.endsWith(QLatin1String(".txt")) ? 1 : 2});
+            };
+            f.BitBtn4->click();
         }
         for (int row = 2; row < f.res->rowCount(); ++row) {
             QStringList cells;
