@@ -67,6 +67,9 @@ public:
     // Told the declared radiator, filter and filter thickness (mm) before every reading: start-up
     // puts them on the bench when the device is the built-in simulated apparatus.
     std::function<void(const QString& radiator, const QString& filter, double thicknessMm)> benchDeclared;
+    // The anode's atomic number of the evaluation settings: the radiation's energy of an attenuation
+    // series when no radiator is declared (Cu when not wired).
+    std::function<int()> anodeZ;
     // The system's error sound, for a refused filter thickness.
     std::function<void()> beep;
 

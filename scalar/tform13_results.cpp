@@ -73,7 +73,8 @@ void TForm13::plotRow(int row) {
 
 void TForm13::showEvaluation() {
     const double seconds = ui::readoutNumber(sfrq->text()).value_or(1.0);
-    evaluation_ = scalar::evaluateTable(scalar::resultsSnapshot(res), variable(), seconds);
+    evaluation_ =
+        scalar::evaluateTable(scalar::resultsSnapshot(res), variable(), seconds, anodeZ ? anodeZ() : 29);
     evaluation->showLines(evaluation_.lines);
     wykr->showCurves(evaluation_.curves);
 }

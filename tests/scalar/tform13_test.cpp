@@ -150,6 +150,25 @@ TEST_F(ScalarWindow, ThePanelsEvaluationIsDrawnOverThePoints) {
     }
 }
 
+// With no radiator declared an attenuation series is taken at the Kα of the anode of the
+// evaluation settings (Mo Kα1 17.479 keV, X-ray Data Booklet), not always at copper's.
+TEST(ScalarWindowSettings, TheAttenuationWithoutARadiatorIsTakenAtTheAnodesKAlpha) {
+    QLocale::setDefault(QLocale::c());
+    formtest::Session session({}, 0.02, QStringLiteral("[evaluation]\r\nanode=42\r\n"));
+    TForm13& f = session.windows().scalar();
+    f.modeButtons->button(scalar::thickness)->click();
+    TForm13::selectItem(f.rrs, 0);
+    TForm13::selectItem(f.fs, 6);
+    for (const auto& [mm, rate] :
+         std::vector<std::pair<const char*, double>>{{"0", 300}, {"0.1", 150}, {"0.2", 75}}) {
+        f.ft->setText(QLatin1String(mm));
+        f.addResultRow(rate, 200);
+    }
+    EXPECT_TRUE(f.evaluation->text().contains(QStringLiteral("at 17.479 keV")))
+        << f.evaluation->text().toStdString();
+    QLocale::setDefault(QLocale::system());
+}
+
 TEST_F(ScalarWindow, SpinButtonsClamp) {
     f.sfrq->setText(QStringLiteral("0.1 "));
     f.SpinButton1->downButton()->click();
