@@ -1,5 +1,6 @@
 #include "analysis/seriesevaluation.h"
 
+#include "analysis/measuredtext.h"
 #include "analysis/series.h"
 #include "analysis/xraydata.h"
 
@@ -11,10 +12,6 @@ namespace analysis {
 namespace {
 
 constexpr int kCurveSamples = 48;
-
-QString pm(const Measured& m, int decimals) {
-    return QStringLiteral("%1 ± %2").arg(m.value, 0, 'f', decimals).arg(m.sigma, 0, 'f', decimals);
-}
 
 std::vector<SeriesPoint> seriesPoints(const std::vector<SeriesReading>& readings) {
     std::vector<SeriesPoint> points;
@@ -63,7 +60,7 @@ SeriesEvaluation plateauEvaluation(const std::vector<SeriesReading>& readings) {
                    .arg(r.thresholdV, 0, 'f', 0),
                r.endV ? QStringLiteral("Plateau ends at %1 V").arg(*r.endV, 0, 'f', 0)
                       : QStringLiteral("Plateau end not reached (up to %1 V measured)").arg(r.toV, 0, 'f', 0),
-               QStringLiteral("Slope %1 % per 100 V").arg(pm(r.slopePercentPer100V, 1)),
+               QStringLiteral("Slope %1 % per 100 V").arg(measuredText(r.slopePercentPer100V, 1)),
                QStringLiteral("Working voltage %1 V (a third of the way into the plateau)")
                    .arg(r.workingV, 0, 'f', 0)};
     if (r.fit.ok) {
@@ -83,10 +80,10 @@ SeriesEvaluation attenuationEvaluation(const std::vector<SeriesReading>& reading
         return {{r.reason}, {}};
     }
     SeriesEvaluation e;
-    e.lines << QStringLiteral("ln R against thickness: μ = %1 1/cm").arg(pm(r.muPerCm, 1));
+    e.lines << QStringLiteral("ln R against thickness: μ = %1 1/cm").arg(measuredText(r.muPerCm, 1));
     if (filterZ > 0) {
         e.lines << QStringLiteral("μ/ρ (%1) = %2 cm²/g; xraylib %3 cm²/g at %4 keV")
-                       .arg(elementSymbol(filterZ), pm(r.muRhoCm2PerG, 1))
+                       .arg(elementSymbol(filterZ), measuredText(r.muRhoCm2PerG, 1))
                        .arg(r.referenceMuRhoCm2PerG, 0, 'f', 1)
                        .arg(r.energyKeV, 0, 'f', 3);
     }
@@ -102,8 +99,8 @@ SeriesEvaluation deadTimeEvaluation(const std::vector<SeriesReading>& readings) 
     }
     const Measured us{r.deadTimeS.value * 1e6, r.deadTimeS.sigma * 1e6};
     SeriesEvaluation e;
-    e.lines = {QStringLiteral("True rate through the origin: %1 cps/µA").arg(pm(r.cpsPerUa, 3)),
-               QStringLiteral("Dead time τ = %1 µs (non-paralysable)").arg(pm(us, 0))};
+    e.lines = {QStringLiteral("True rate through the origin: %1 cps/µA").arg(measuredText(r.cpsPerUa, 3)),
+               QStringLiteral("Dead time τ = %1 µs (non-paralysable)").arg(measuredText(us, 0))};
     e.curves.push_back(sampled(0, xRange(readings).second, [&](double ua) { return r.registeredAt(ua); }));
     return e;
 }
@@ -135,7 +132,7 @@ SeriesEvaluation moseleyEvaluation(const std::vector<SeriesReading>& readings, b
     for (const EdgeBracket& b : r.brackets) {
         e.lines << QStringLiteral("%1 K edge between %2 and %3: %4 keV (xraylib %5)")
                        .arg(elementSymbol(b.filterZ), elementSymbol(b.belowZ), elementSymbol(b.aboveZ),
-                            pm(b.edgeKeV, 3))
+                            measuredText(b.edgeKeV, 3))
                        .arg(b.referenceEdgeKeV, 0, 'f', 3);
     }
     if (!r.ok()) {
@@ -143,9 +140,9 @@ SeriesEvaluation moseleyEvaluation(const std::vector<SeriesReading>& readings, b
         return e;
     }
     e.lines << QStringLiteral("√E = a (Z − s): a = %1 keV½, s = %2")
-                   .arg(pm(r.measured.slope, 4), pm(r.measured.screening, 2))
+                   .arg(measuredText(r.measured.slope, 4), measuredText(r.measured.screening, 2))
             << QStringLiteral("xraylib edges: a = %1 keV½, s = %2")
-                   .arg(pm(r.reference.slope, 4), pm(r.reference.screening, 2));
+                   .arg(measuredText(r.reference.slope, 4), measuredText(r.reference.screening, 2));
     if (byRadiator) {
         e.curves = moseleyCurves(r, readings);
     }
