@@ -136,11 +136,16 @@ void TForm13::layOut() {
         SpeedButton2->setGeometry(12, rows + 115, 200, 29);
     }
     BitBtn7->setGeometry(12, height() - 41, 200, 29);
-    // The table and the chart share what lies right of the column, in the design's proportion.
+    // The table and the chart share what lies right of the column, in the design's proportion; the
+    // series' evaluation spans both underneath, five lines high (a Moseley series over three filters
+    // says five things), so that it stays inside the window at every size.
     const int room = width() - 224 - 10 - 8;
     const int tableWidth = room * 392 / 768;
-    res->setGeometry(224, 80, tableWidth, height() - 92);
-    wykr->setGeometry(224 + tableWidth + 8, 80, room - tableWidth, height() - 92);
+    const int evaluationHeight = 5 * fontMetrics().lineSpacing() + 8;
+    const int chartHeight = height() - 92 - evaluationHeight - 8;
+    res->setGeometry(224, 80, tableWidth, chartHeight);
+    wykr->setGeometry(224 + tableWidth + 8, 80, room - tableWidth, chartHeight);
+    evaluation->setGeometry(224, 80 + chartHeight + 8, room + 8, evaluationHeight);
 }
 
 void TForm13::createSettingControls() {
@@ -214,8 +219,7 @@ void TForm13::createResultControls() {
 
     wykr = new ScalarChart(this);
     wykr->setGeometry(624, 80, 376, 508);
-    evaluation = new ScalarEvaluation(this);
-    evaluation->setGeometry(224, 596, 776, 116);
+    evaluation = new ScalarEvaluation(this); // placed by layOut()
 }
 
 void TForm13::connectHandlers() {
