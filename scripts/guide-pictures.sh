@@ -103,7 +103,7 @@ if ! $check; then
   # The Kβ filter: copper's first order through 10 µm of nickel, the open beam laid over it.
   scan cu-open "" --roi 26:34 --step 0.05 --time 1
   scan cu-ni10 "--filter Ni:10" --roi 26:34 --step 0.05 --time 1
-  evaluation kbeta-filter "$work/cu-ni10.rtg=Cu anode, NaCl, Ni filter 10 µm: orders=1 tau=90" \
+  evaluation kbeta-filter "$work/cu-ni10.rtg=Cu anode, NaCl, Ni filter 10 µm: orders=1 tau=100" \
     "$work/cu-open.rtg=Cu anode, NaCl, no filter"
 
   # Scalar mode: the counter's plateau, the filter series and a Moseley series.
