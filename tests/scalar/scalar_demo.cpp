@@ -138,9 +138,18 @@ int main(int argc, char** argv) {
         f.SpinButton1->downButton()->click();
         if (!f.HV->isChecked())
             f.HV->click();
-        f.rrs->setCurrentIndex(7);
-        f.rrsChange();
-        QTest::qWait(300);
+        // The Cu radiator, chosen again until the apparatus's own report of its selectors (which
+        // may arrive after the first choice) shows it twice in a row.
+        for (int attempt = 0, shown = 0; attempt < 20 && shown < 2; ++attempt) {
+            if (f.rrs->currentIndex() != 7) {
+                f.rrs->setCurrentIndex(7);
+                f.rrsChange();
+                shown = 0;
+            } else {
+                ++shown;
+            }
+            QTest::qWait(300);
+        }
         if (mode == QLatin1String("thickness"))
             thickness(f);
         else if (mode == QLatin1String("moseley"))
