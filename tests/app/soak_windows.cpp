@@ -10,11 +10,22 @@
 // scan as whole ("Idle ...", not "Scan incomplete: ..." nor a link problem); points: the measured points of
 // the live record; close_ms: closing the main window to the end of the acquisition thread.
 //
+// A signal (SIGTERM, SIGHUP, SIGQUIT, Ctrl+C) ends the windows as it ends the program: the line then
+// has points from the safety copy, and the program ends as the program does (the shutdown
+// sequence, the signal's exit status), with one more line once the acquisition thread has ended:
+// live=N, the live scan's points then.
+//
 //   zavo-soak-windows --port PATH [--roi FROM:TO] [--time SECONDS] [--limit SECONDS]
+//                     [--time-scale X] [--data DIR]
+//
+// --time-scale: the acquisition thread's time runs X times as fast (its clock and pauses), for an
+// apparatus simulated that much faster; --data: the folder of rtg.ini and the safety copy (default:
+// a temporary one).
 #include "app/project1.h"
 #include "app/sessionend.h"
 #include "connection/devicesetup.h"
 
+#include "engine/clock.h"
 #include "engine/qtuiexecutor.h"
 #include "engine/trs.h"
 #include "records/recordfile.h"
@@ -25,6 +36,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,6 +58,8 @@ struct Plan {
     int to = 700;
     int tenths = 1; // counting time
     std::chrono::seconds limit{60};
+    double timeScale = 1.0;
+    QString data;
 };
 
 bool parse(const QStringList& args, Plan* plan, QString* error) {
@@ -73,6 +87,11 @@ bool parse(const QStringList& args, Plan* plan, QString* error) {
             ok = ok && plan->tenths >= 1;
         } else if (name == QLatin1String("--limit")) {
             plan->limit = std::chrono::seconds(value.toInt(&ok));
+        } else if (name == QLatin1String("--time-scale")) {
+            plan->timeScale = value.toDouble(&ok);
+            ok = ok && plan->timeScale >= 1.0;
+        } else if (name == QLatin1String("--data")) {
+            plan->data = value;
         } else {
             ok = false;
         }
@@ -155,10 +174,15 @@ int main(int argc, char** argv) {
         err << "zavo-soak-windows: " << error << '\n';
         return 2;
     }
-    QTemporaryDir dir;
+    QTemporaryDir temporary;
+    const QDir dir(plan.data.isEmpty() ? temporary.path() : plan.data);
+    const engine::ScaledClock clock(plan.timeScale);
+    engine::Sleeper sleeper(1.0 / plan.timeScale);
     project1::Options options;
     options.settingsPath = dir.filePath(QStringLiteral("rtg.ini"));
     options.safetyCopyDir = dir.path();
+    options.clock = &clock;
+    options.sleeper = &sleeper;
     options.installKeyFilter = false;
     auto windows = std::make_unique<project1::Windows>(options);
     TForm1& main = windows->main();
@@ -187,7 +211,7 @@ int main(int argc, char** argv) {
     }
     // A signal ends the windows as it ends the program: what is kept is then the safety copy.
     bool signalled = false;
-    const project1::SessionEnd sessionEnd(thread, [&](int) { signalled = true; });
+    project1::SessionEnd sessionEnd(thread, [&](int) { signalled = true; });
     const bool ended = runScan(*windows, plan, signalled);
     const QString status = signalled ? QStringLiteral("ended by a signal") : main.scanstate->text();
     const trecdata* live = thread.liveRecord.get();
@@ -195,6 +219,14 @@ int main(int argc, char** argv) {
     if (signalled) {
         const records::LoadResult kept = records::loadRecordFile(thread.safetyCopyPath());
         points = kept.record ? kept.record->ValidCellCount() : 0;
+        out << "ended=" << (ended ? "yes" : "no") << " complete=no points=" << points << " status=\""
+            << status << "\"\n";
+        out.flush();
+        const int exitStatus = sessionEnd.endThread(0);
+        out << "live=" << (live ? live->ValidCellCount() : 0) << '\n';
+        out.flush();
+        windows.reset();
+        return exitStatus;
     }
 
     // Closing as the user does; the measured scan is not saved (its points are counted above).
