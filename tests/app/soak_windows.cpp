@@ -157,6 +157,37 @@ bool runScan(project1::Windows& windows, const Plan& plan, const bool& ended) {
     return true;
 }
 
+// Until the apparatus answered and the main window shows the live scan, ready to start.
+bool waitForApparatus(const project1::Windows& windows) {
+    TForm1& main = windows.main();
+    engine::TRS& thread = windows.thread();
+    return windows.executor().waitUntil(
+        [&] {
+            // The apparatus's own configuration block replaces whatever was set before it came.
+            return thread.linkReady.load() && thread.controlsEnabled.load() &&
+                   thread.configSnapshot().isValid() && thread.liveRecord &&
+                   main.displayedRecord() == thread.liveRecord.get() && main.rec->isEnabled();
+        },
+        30s);
+}
+
+// The end after a signal, as the program ends: the line with the safety copy's points, the
+// acquisition thread's end (a second signal is answered meanwhile), the live scan's points then.
+int endBySignal(std::unique_ptr<project1::Windows>& windows, project1::SessionEnd& sessionEnd, bool ended,
+                QTextStream& out) {
+    engine::TRS& thread = windows->thread();
+    const records::LoadResult kept = records::loadRecordFile(thread.safetyCopyPath());
+    out << "ended=" << (ended ? "yes" : "no")
+        << " complete=no points=" << (kept.record ? kept.record->ValidCellCount() : 0)
+        << " status=\"ended by a signal\"\n";
+    out.flush();
+    const int exitStatus = sessionEnd.endThread(0);
+    out << "live=" << (thread.liveRecord ? thread.liveRecord->ValidCellCount() : 0) << '\n';
+    out.flush();
+    windows.reset();
+    return exitStatus;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -189,15 +220,7 @@ int main(int argc, char** argv) {
     engine::TRS& thread = windows->thread();
     main.show();
 
-    const bool connected = windows->executor().waitUntil(
-        [&] {
-            // The apparatus's own configuration block replaces whatever was set before it came.
-            return thread.linkReady.load() && thread.controlsEnabled.load() &&
-                   thread.configSnapshot().isValid() && thread.liveRecord &&
-                   main.displayedRecord() == thread.liveRecord.get() && main.rec->isEnabled();
-        },
-        30s);
-    if (!connected) {
+    if (!waitForApparatus(*windows)) {
         err << "zavo-soak-windows: no apparatus answered on " << plan.port << ' '
             << thread.status().accessProblem << '\n';
         return 3;
@@ -213,21 +236,11 @@ int main(int argc, char** argv) {
     bool signalled = false;
     project1::SessionEnd sessionEnd(thread, [&](int) { signalled = true; });
     const bool ended = runScan(*windows, plan, signalled);
-    const QString status = signalled ? QStringLiteral("ended by a signal") : main.scanstate->text();
+    if (signalled)
+        return endBySignal(windows, sessionEnd, ended, out);
+    const QString status = main.scanstate->text();
     const trecdata* live = thread.liveRecord.get();
-    int points = live ? live->ValidCellCount() : 0;
-    if (signalled) {
-        const records::LoadResult kept = records::loadRecordFile(thread.safetyCopyPath());
-        points = kept.record ? kept.record->ValidCellCount() : 0;
-        out << "ended=" << (ended ? "yes" : "no") << " complete=no points=" << points << " status=\""
-            << status << "\"\n";
-        out.flush();
-        const int exitStatus = sessionEnd.endThread(0);
-        out << "live=" << (live ? live->ValidCellCount() : 0) << '\n';
-        out.flush();
-        windows.reset();
-        return exitStatus;
-    }
+    const int points = live ? live->ValidCellCount() : 0;
 
     // Closing as the user does; the measured scan is not saved (its points are counted above).
     ui::setMessageResponder([](const ui::Message&) { return ui::Reply::No; });
