@@ -140,8 +140,9 @@ TEST(WindowSessionEnd, SignalsMidScanKeepThePointsAndShutTheApparatusDown) {
         const auto pid = static_cast<pid_t>(window.processId());
         ASSERT_EQ(kill(pid, row.signalsSent.front()), 0);
         if (row.signalsSent.size() > 1) {
-            ASSERT_TRUE(waitWhileRunning(window, output, [&] { return output.out.contains("ended="); }))
-                << err.toStdString();
+            ASSERT_TRUE(waitWhileRunning(window, output, [&] {
+                return output.out.contains("ending points=");
+            })) << err.toStdString();
             for (std::size_t i = 1; i < row.signalsSent.size(); ++i)
                 ASSERT_EQ(kill(pid, row.signalsSent[i]), 0);
         }
@@ -167,7 +168,7 @@ TEST(WindowSessionEnd, SignalsMidScanKeepThePointsAndShutTheApparatusDown) {
             EXPECT_GE(kept, sentAtSignal - kPointsPerMinute);
         } else if (row.shutDown) {
             // Every point the live scan held when the thread had ended.
-            static const QRegularExpression live(QStringLiteral("live=(\\d+)"));
+            static const QRegularExpression live(QStringLiteral(" live=(\\d+)"));
             const QRegularExpressionMatch match = live.match(output.out);
             ASSERT_TRUE(match.hasMatch()) << output.out.toStdString();
             EXPECT_EQ(kept, match.captured(1).toInt());

@@ -10,10 +10,10 @@
 // scan as whole ("Idle ...", not "Scan incomplete: ..." nor a link problem); points: the measured points of
 // the live record; close_ms: closing the main window to the end of the acquisition thread.
 //
-// A signal (SIGTERM, SIGHUP, SIGQUIT, Ctrl+C) ends the windows as it ends the program: the line then
-// has points from the safety copy, and the program ends as the program does (the shutdown
-// sequence, the signal's exit status), with one more line once the acquisition thread has ended:
-// live=N, the live scan's points then.
+// A signal (SIGTERM, SIGHUP, SIGQUIT, Ctrl+C) ends the windows as it ends the program (the shutdown
+// sequence, the signal's exit status): a line "ending points=N" first tells the points of the safety
+// copy the signal wrote; the last line, once the acquisition thread has ended, has points from the
+// safety copy then and live=N, the live scan's points.
 //
 //   zavo-soak-windows --port PATH [--roi FROM:TO] [--time SECONDS] [--limit SECONDS]
 //                     [--time-scale X] [--data DIR]
@@ -171,18 +171,22 @@ bool waitForApparatus(const project1::Windows& windows) {
         30s);
 }
 
-// The end after a signal, as the program ends: the line with the safety copy's points, the
-// acquisition thread's end (a second signal is answered meanwhile), the live scan's points then.
+// The end after a signal, as the program ends: a line with the points of the safety copy the
+// signal wrote, the acquisition thread's end (a second signal is answered meanwhile), and the last
+// line with the points of the safety copy then and of the live scan.
 int endBySignal(std::unique_ptr<project1::Windows>& windows, project1::SessionEnd& sessionEnd, bool ended,
                 QTextStream& out) {
     engine::TRS& thread = windows->thread();
-    const records::LoadResult kept = records::loadRecordFile(thread.safetyCopyPath());
-    out << "ended=" << (ended ? "yes" : "no")
-        << " complete=no points=" << (kept.record ? kept.record->ValidCellCount() : 0)
-        << " status=\"ended by a signal\"\n";
+    const auto keptPoints = [&] {
+        const records::LoadResult kept = records::loadRecordFile(thread.safetyCopyPath());
+        return kept.record ? kept.record->ValidCellCount() : 0;
+    };
+    out << "ending points=" << keptPoints() << '\n';
     out.flush();
     const int exitStatus = sessionEnd.endThread(0);
-    out << "live=" << (thread.liveRecord ? thread.liveRecord->ValidCellCount() : 0) << '\n';
+    out << "ended=" << (ended ? "yes" : "no") << " complete=no points=" << keptPoints()
+        << " live=" << (thread.liveRecord ? thread.liveRecord->ValidCellCount() : 0)
+        << " status=\"ended by a signal\"\n";
     out.flush();
     windows.reset();
     return exitStatus;
