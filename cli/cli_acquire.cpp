@@ -382,14 +382,6 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
         plan.hvVolts = config.hvLimit * 5;
     }
     plan.hvOn = true;
-    if (!driver.applySettings(plan, 30s)) {
-        endThread(thread);
-        io.err << "zavo-driver: the apparatus did not take the settings\n";
-        result.exitCode =
-            caught.interrupt.load() ? engine::SessionSignals::exitStatus(caught.signal()) : kExitLinkLost;
-        return result;
-    }
-
     std::vector<std::pair<int, int>> segments = plan.regions;
     if (segments.empty())
         segments.emplace_back(low, high);
@@ -399,8 +391,17 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
         if (options.observer)
             options.observer(t);
     });
+    if (!driver.startScanAsPlanned(plan, 30s)) {
+        driver.setProgress({});
+        progress.finish();
+        endThread(thread);
+        io.err << "zavo-driver: the apparatus did not take the settings\n";
+        result.exitCode =
+            caught.interrupt.load() ? engine::SessionSignals::exitStatus(caught.signal()) : kExitLinkLost;
+        return result;
+    }
     engine::ScanOutcome outcome = engine::ScanOutcome::TimedOut;
-    bool started = driver.startScan(plan, 60s);
+    const bool started = driver.scanStarted();
     if (started)
         outcome = driver.finishScan(scanTimeLimit(plan, segments));
     else if (caught.interrupt.load())
