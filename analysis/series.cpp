@@ -27,6 +27,13 @@ bool sortedUsable(std::vector<SeriesPoint>& points, QString* reason, std::size_t
     return true;
 }
 
+// Whether `b` differs from `a` by more than the share `band` of a's rate and more than the counting
+// noise can explain (3 σ of the difference), so that short counts do not cut a plateau into pieces.
+bool differs(const SeriesPoint& a, const SeriesPoint& b, double band) {
+    const double difference = std::abs(b.rateCps - a.rateCps);
+    return difference > band * a.rateCps && difference > 3 * std::hypot(a.sigmaCps, b.sigmaCps);
+}
+
 // The longest run of consecutive points whose rates stay within the band of the run's first rate.
 std::pair<std::size_t, std::size_t> longestFlatRun(const std::vector<SeriesPoint>& points) {
     std::pair<std::size_t, std::size_t> best{0, 0};
@@ -36,7 +43,7 @@ std::pair<std::size_t, std::size_t> longestFlatRun(const std::vector<SeriesPoint
             continue;
         }
         std::size_t end = start;
-        while (end + 1 < points.size() && std::abs(points[end + 1].rateCps - first) <= kPlateauBand * first) {
+        while (end + 1 < points.size() && !differs(points[start], points[end + 1], kPlateauBand)) {
             ++end;
         }
         const double span = points[end].x - points[start].x;
@@ -105,7 +112,8 @@ PlateauResult plateau(std::vector<SeriesPoint> points) {
                 below.x + (first.x - below.x) * (target - below.rateCps) / (first.rateCps - below.rateCps);
         }
     }
-    if (end + 1 < points.size() && points[end + 1].rateCps > (1 + kPlateauBand) * points[end].rateCps) {
+    if (end + 1 < points.size() && points[end + 1].rateCps > points[end].rateCps &&
+        differs(points[end], points[end + 1], kPlateauBand)) {
         result.endV = points[end].x;
     }
     const double middle = result.fit.at((result.fromV + result.toV) / 2);

@@ -21,11 +21,12 @@ struct SeriesPoint {
 };
 
 // The Geiger counter's plateau in a detector-HV series. The plateau is the longest run of
-// consecutive voltages whose rates stay within 10 % of the run's first rate; it starts (threshold)
+// consecutive voltages whose rates stay within 10 % of the run's first rate, or within 3 σ of the
+// counting noise where that is wider; it starts (threshold)
 // where the rising edge, interpolated between the last point below and the first on the plateau,
 // reaches 90 % of the plateau's first rate. It ends at its last point when a higher voltage reads
-// more than 10 % above it (discharges). The recommended working voltage lies a third of the way
-// from the threshold to the end (to the highest plateau point measured when no end was seen).
+// more than 10 % and more than 3 σ above it (discharges). The recommended working voltage lies a third of the
+// way from the threshold to the end (to the highest plateau point measured when no end was seen).
 struct PlateauResult {
     QString reason; // empty when evaluated
     double thresholdV = 0;
@@ -68,13 +69,18 @@ struct DeadTimeResult {
 };
 DeadTimeResult deadTimeFromCurrent(const std::vector<SeriesPoint>& points);
 
-// Moseley's law from filter K edges. Each reading names its radiator and filter (Z, 0 for none).
-struct MoseleyReading {
+// One reading of a series with what it declares: the radiator and the filter (Z, 0 for none), the
+// rate with its counting uncertainty, and the varied condition as the chart shows it (for radiator
+// and filter series the item index, which steps by one per element).
+struct SeriesReading {
     int radiatorZ = 0;
     int filterZ = 0;
     double rateCps = 0;
     double sigmaCps = 0;
+    double x = 0;
 };
+// Moseley's law from filter K edges: every reading names its radiator and filter.
+using MoseleyReading = SeriesReading;
 struct Transmission {
     int radiatorZ = 0;
     int filterZ = 0;

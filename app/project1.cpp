@@ -93,6 +93,7 @@ void Windows::wireWindows() {
         devicesetup::declareOnSimulatedBench(radiator, filter, thicknessMm);
     };
     form13_->programFolder = QCoreApplication::applicationDirPath();
+    form13_->anodeZ = [main] { return main->evaluationDefaults().anodeZ; };
 }
 
 void Windows::startThread(const Options& options) {

@@ -115,8 +115,8 @@ void printHelp(QTextStream& out) {
         << "  that is there but cannot be opened is reported with its name and this fix.\n"
         << "\nExit status:\n"
         << "  0 on success, " << kExitFailure << " on bad usage or a file error; scan: " << kExitNoApparatus
-        << " no apparatus, " << kExitLinkLost << " link lost, " << kExitInterrupted
-        << " stopped by Ctrl+C.\n";
+        << " no apparatus, " << kExitLinkLost << " link lost,\n  " << kExitIncomplete
+        << " incomplete (what was measured is saved), " << kExitInterrupted << " stopped by Ctrl+C.\n";
 }
 
 void printVersion(QTextStream& out) {

@@ -83,7 +83,8 @@ public:
 
     void update(engine::TRS& t, bool force = false) {
         const auto now = std::chrono::steady_clock::now();
-        const QString status = t.scanStatusText();
+        // The window's hint to press Reset means nothing on a terminal.
+        const QString status = t.scanStatusText().remove(QStringLiteral(" (press reset to enable changes)"));
         const int percent = progressPercent(t);
         const bool changed = status != lastStatus_;
         if (!force && !changed && now - lastPrint_ < 250ms)
@@ -353,6 +354,10 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
         }
         if (const QString problem = thread.status().accessProblem; !problem.isEmpty())
             io.err << "zavo-driver: " << zavo::oneAttemptText(problem) << '\n';
+        else if (!options.portPath.isEmpty() && !QFileInfo::exists(options.portPath))
+            io.err << "zavo-driver: the port " << options.portPath
+                   << " does not exist (is the apparatus plugged in? /dev/zavo-apparatus is made by the "
+                      "package's device rule; without it the port is /dev/ttyUSB0 or the like)\n";
         else
             io.err << "zavo-driver: no apparatus answered within " << options.connectTimeoutMs / 1000
                    << " s (is it plugged in and switched on? try --simulate)\n";

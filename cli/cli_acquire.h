@@ -37,6 +37,7 @@ struct AcquisitionOptions {
     int connectTimeoutMs = 10000;
     QString settingsPath; // rtg.ini; empty: the user's configuration folder
     QString safetyCopyDir;
+    QString portPath; // the port named with --port; empty: found by its description
     // Called on this thread after every update the acquisition thread posts during the scan.
     std::function<void(engine::TRS&)> observer;
 };

@@ -5,6 +5,7 @@
 #include "cli/cli_evaluate.h"
 
 #include "analysis/duanehunt.h"
+#include "analysis/measuredtext.h"
 #include "analysis/xraydata.h"
 
 namespace cli {
@@ -14,7 +15,7 @@ namespace {
 constexpr const char* kCommand = "analyse";
 
 QString pm(const analysis::Measured& m, int decimals) {
-    return QStringLiteral("%1 ± %2").arg(m.value, 0, 'f', decimals).arg(m.sigma, 0, 'f', decimals);
+    return analysis::measuredText(m, decimals);
 }
 
 QString optionsLine(const analysis::EvalOptions& o) {

@@ -8,6 +8,10 @@
 namespace cli {
 
 int runExportCsv(const QStringList& args, Io& io) {
+    if (args.contains(QStringLiteral("--help"))) {
+        io.out << "usage: zavo-driver export-csv FILE.RTG OUT.csv [OPTIONS]\n" << evalOptionsHelp();
+        return kExitOk;
+    }
     Evaluation e;
     if (!evaluateForCommand(args, "export-csv", 2, false, &e, io))
         return kExitFailure;

@@ -74,6 +74,8 @@ bool parseScanArguments(const QStringList& args, AcquisitionOptions* options, QS
                 if (value.isEmpty())
                     return usage(io, QStringLiteral("%1 needs a value").arg(QLatin1String(device)));
                 *deviceArgs << QLatin1String(device) << value;
+                if (QLatin1String(device) == QLatin1String("--port"))
+                    options->portPath = value;
                 handled = true;
             }
         }

@@ -49,19 +49,19 @@ bool HeadlessDriver::waitForApparatus(std::chrono::milliseconds timeout) {
     return ready;
 }
 
+bool HeadlessDriver::settled() const {
+    if (!thread_.pendingRequests.empty() || !thread_.linkReady.load())
+        return false;
+    // The thread's own status poll comes and goes all the time; it does not count.
+    const TrsStatus s = thread_.status();
+    RequestSet active = s.requestSet;
+    active.remove(statusPoll);
+    const bool ownPoll = s.lastCode == zavo::cmdStatusPoll;
+    return active.empty() && s.queueCount == 0 && (!s.awaitingAck || ownPoll) && !s.deviceBusy;
+}
+
 bool HeadlessDriver::waitUntilSettled(std::chrono::milliseconds timeout) {
-    return serveUntil(
-        [&] {
-            if (!thread_.pendingRequests.empty() || !thread_.linkReady.load())
-                return false;
-            // The thread's own status poll comes and goes all the time; it does not count.
-            const TrsStatus s = thread_.status();
-            RequestSet active = s.requestSet;
-            active.remove(statusPoll);
-            const bool ownPoll = s.lastCode == zavo::cmdStatusPoll;
-            return active.empty() && s.queueCount == 0 && (!s.awaitingAck || ownPoll) && !s.deviceBusy;
-        },
-        timeout);
+    return serveUntil([&] { return settled(); }, timeout);
 }
 
 bool HeadlessDriver::settingsTaken(const ScanPlan& plan) const {
@@ -72,7 +72,8 @@ bool HeadlessDriver::settingsTaken(const ScanPlan& plan) const {
 
 // A link lost while the settings are taken (a silence, a cut or garbled reply) takes them with it:
 // the new link begins with the apparatus's own block. Once the apparatus answers again, they are
-// asked for anew.
+// asked for anew. A loss that came just before this call shows only as a thread that settled
+// without them.
 bool HeadlessDriver::applySettings(const ScanPlan& plan, std::chrono::milliseconds timeout) {
     for (int attempt = 0; attempt <= kSettingsRetries; ++attempt) {
         const std::uint64_t losses = thread_.status().linkLosses;
@@ -82,16 +83,18 @@ bool HeadlessDriver::applySettings(const ScanPlan& plan, std::chrono::millisecon
         if (plan.hvVolts)
             thread_.requestDetectorHv(*plan.hvVolts / 5);
         thread_.requestHv(plan.hvOn);
-        serveUntil([&] { return settingsTaken(plan) || linkLost(); }, timeout);
-        if (!linkLost() && settingsTaken(plan) && waitUntilSettled(timeout) && !linkLost()) {
+        const bool ended = serveUntil([&] { return linkLost() || settled(); }, timeout);
+        if (!linkLost() && ended && settingsTaken(plan)) {
             settingsLinkLosses_ = losses;
             return true;
         }
-        if (!linkLost() || interrupted())
+        if (interrupted() || (!ended && !linkLost()))
             return false;
-        configSeen_ = false;
-        if (!waitForApparatus(timeout))
-            return false;
+        if (linkLost()) {
+            configSeen_ = false;
+            if (!waitForApparatus(timeout))
+                return false;
+        }
     }
     return false;
 }

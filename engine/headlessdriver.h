@@ -68,7 +68,9 @@ public:
 
     // Counting time, step and HV of the plan (and HV on/off); true when the apparatus took them.
     // A link lost on the way is waited for (up to `timeout`) and the settings asked for again, up
-    // to kSettingsRetries times.
+    // to kSettingsRetries times; so are settings the thread settled without (asked for while a
+    // link that had already gone was being replaced: the new one begins with the apparatus's own
+    // block).
     static constexpr int kSettingsRetries = 3;
     bool applySettings(const ScanPlan& plan, std::chrono::milliseconds timeout);
 
@@ -97,6 +99,7 @@ public:
 private:
     void observe(RoutineId id, TRS& thread);
     bool settingsTaken(const ScanPlan& plan) const;
+    bool settled() const;
 
     TRS& thread_;
     UiExecutor& executor_;

@@ -1,9 +1,12 @@
 // The scalar-mode chart with Qt Charts.
 #include "scalar/scalarchart.h"
 
+#include "analysis/xraydata.h"
+
 #include <QCategoryAxis>
 #include <QChart>
 #include <QLineSeries>
+#include <QPen>
 #include <QScatterSeries>
 #include <QValueAxis>
 
@@ -58,6 +61,36 @@ void ScalarChart::attachXAxis(QAbstractAxis* axis) {
     plot->addAxis(axis, Qt::AlignBottom);
     for (QXYSeries* series : std::initializer_list<QXYSeries*>{line_, fixed_, points_}) {
         series->attachAxis(axis);
+    }
+    for (QLineSeries* curve : curves_) {
+        curve->attachAxis(axis);
+    }
+}
+
+void ScalarChart::showCurves(const std::vector<analysis::SeriesCurve>& curves) {
+    QChart* plot = chart();
+    for (QLineSeries* curve : curves_) {
+        plot->removeSeries(curve);
+        delete curve;
+    }
+    curves_.clear();
+    for (const analysis::SeriesCurve& curve : curves) {
+        auto* series = new QLineSeries;
+        for (const analysis::CurvePoint& p : curve.points) {
+            series->append(p.x, p.y);
+        }
+        QPen pen(Qt::black, 2);
+        if (curve.filterZ >= 0) {
+            const auto rgb = scalar::filterColorOf(
+                curve.filterZ == 0 ? scalar::filterItems().front() : analysis::elementSymbol(curve.filterZ));
+            pen.setColor(QColor(rgb[0], rgb[1], rgb[2]));
+            pen.setStyle(Qt::DashLine);
+        }
+        series->setPen(pen);
+        plot->addSeries(series);
+        series->attachAxis(xAxis_);
+        series->attachAxis(yAxis_);
+        curves_.push_back(series);
     }
 }
 

@@ -2,9 +2,11 @@
 // (in this order): a red line series for the rows when lines are wanted, a hidden green series with
 // the fixed points (0, 0) and (1, 50) that keep the origin, X up to 1 and Y up to 50 cps in view,
 // and a yellow point series for the rows otherwise. Every series keeps its points sorted by X, and
-// every row point is drawn in its filter's colour.
+// every row point is drawn in its filter's colour. The fitted curves of the series' evaluation are
+// drawn over them, after these three series.
 #pragma once
 
+#include "analysis/seriesevaluation.h"
 #include "scalar/scalarplot.h"
 
 #include <QChartView>
@@ -33,6 +35,10 @@ public:
     void addPoint(bool toLine, const scalar::PlotPoint& point);
     // Empties the line series and the point series; the fixed points stay.
     void clearPoints();
+    // Replaces the fitted curves drawn over the points: black for a fit, a filter's colour for
+    // what belongs to that filter (dashed: an edge).
+    void showCurves(const std::vector<analysis::SeriesCurve>& curves);
+    const std::vector<QLineSeries*>& curveSeries() const { return curves_; }
     // The colour a series draws its point `index` in.
     static QColor pointColor(const QXYSeries* series, int index);
 
@@ -49,6 +55,7 @@ private:
     QLineSeries* line_;
     QScatterSeries* fixed_;
     QScatterSeries* points_;
+    std::vector<QLineSeries*> curves_;
     std::vector<Point> lineModel_;
     std::vector<Point> pointModel_;
     QStringList labels_;

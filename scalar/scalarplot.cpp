@@ -58,6 +58,19 @@ std::optional<PlotPoint> plotPoint(const ScalarCells& row, Variable variable, co
     return PlotPoint{*x, *y, filterColorOf(row[colFilter])};
 }
 
+QStringList filtersShown(const ScalarTable& table) {
+    QStringList shown;
+    for (const QString& item : filterItems()) {
+        for (std::size_t row = kHeaderRows; row < table.rows.size(); ++row) {
+            if (isDataRow(table, row) && table.rows[row][colFilter] == item) {
+                shown << item;
+                break;
+            }
+        }
+    }
+    return shown;
+}
+
 QStringList xLabels(Variable variable) {
     switch (variable) {
     case radiator:

@@ -13,8 +13,7 @@
 
 namespace scalar {
 
-// The items of the `mode` radio group, in order.
-enum Variable { detectorHv, radiator, filter, position, thickness, tubeCurrent };
+// The texts of the `mode` radio group, in the order of `Variable`.
 const QStringList& variableItems();
 
 // Red, green, blue of each filter item ("none" ... "Zn"); the chart's points and the filter list.
@@ -45,6 +44,10 @@ std::optional<PlotPoint> plotPoint(const ScalarCells& row, Variable variable, co
 
 // The item texts that label X for the radiator, filter and position variables; empty for the others.
 QStringList xLabels(Variable variable);
+
+// The filter texts of the data rows that are among the filter items, once each, in list order: the
+// colours a legend explains.
+QStringList filtersShown(const ScalarTable& table);
 
 struct ChartTitles {
     QString title;

@@ -63,7 +63,7 @@ ErrorMessage& errorMessage() {
 }
 
 bool saveResults(QWidget* parent, const ScalarTable& table, const QString& programFolder,
-                 const QLocale& locale) {
+                 const QLocale& locale, const QStringList& evaluation) {
     const QString templatePath = findTemplate(programFolder);
     const std::optional<SaveAnswer> answer = saveDialog()(parent, saveFilters(!templatePath.isEmpty()));
     if (!answer || answer->path.isEmpty()) {
@@ -74,10 +74,10 @@ bool saveResults(QWidget* parent, const ScalarTable& table, const QString& progr
     switch (answer->type) {
     case 1:
         // The text form never leaves a half-written file; a failure is reported like the others'.
-        outcome.saveFailed = !exportScalarText(table, path);
+        outcome.saveFailed = !exportScalarText(table, path, nullptr, evaluation);
         break;
     case 2:
-        outcome = exportScalarWorkbook(table, path, locale);
+        outcome = exportScalarWorkbook(table, path, locale, evaluation);
         break;
     case 3:
         outcome = exportScalarTemplate(table, templatePath, path, locale);

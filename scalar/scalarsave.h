@@ -40,7 +40,9 @@ inline constexpr char kSaveFailed[] = "Error while saveing data.";
 // Runs the whole flow; `programFolder` is where the template is looked for. True when the table was
 // written (a workbook whose transfer failed part-way is still saved); false when cancelled or when
 // the file could not be written (reported).
+// The `evaluation` lines go with the table into the text file and the new workbook; the template
+// copy holds the rates only.
 bool saveResults(QWidget* parent, const ScalarTable& table, const QString& programFolder,
-                 const QLocale& locale = QLocale());
+                 const QLocale& locale = QLocale(), const QStringList& evaluation = {});
 
 } // namespace scalar

@@ -136,11 +136,15 @@ void TForm13::layOut() {
         SpeedButton2->setGeometry(12, rows + 115, 200, 29);
     }
     BitBtn7->setGeometry(12, height() - 41, 200, 29);
-    // The table and the chart share what lies right of the column, in the design's proportion.
+    // The table and the chart share what lies right of the column, in the design's proportion; the
+    // evaluation panel runs under both, high enough for six lines.
     const int room = width() - 224 - 10 - 8;
     const int tableWidth = room * 392 / 768;
-    res->setGeometry(224, 80, tableWidth, height() - 92);
-    wykr->setGeometry(224 + tableWidth + 8, 80, room - tableWidth, height() - 92);
+    const int panelHeight = evaluation->fontMetrics().lineSpacing() * 6 + 10;
+    const int tableHeight = height() - 92 - panelHeight - 6;
+    res->setGeometry(224, 80, tableWidth, tableHeight);
+    wykr->setGeometry(224 + tableWidth + 8, 80, room - tableWidth, tableHeight);
+    evaluation->setGeometry(224, 80 + tableHeight + 6, room + 8, panelHeight);
 }
 
 void TForm13::createSettingControls() {
@@ -215,7 +219,6 @@ void TForm13::createResultControls() {
     wykr = new ScalarChart(this);
     wykr->setGeometry(624, 80, 376, 508);
     evaluation = new ScalarEvaluation(this);
-    evaluation->setGeometry(224, 596, 776, 116);
 }
 
 void TForm13::connectHandlers() {

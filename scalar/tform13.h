@@ -3,6 +3,7 @@
 // table, charted against the chosen condition, exported and printed.
 #pragma once
 
+#include "analysis/seriesevaluation.h"
 #include "scalar/export/scalartable.h"
 #include "scalar/scalarplot.h"
 
@@ -66,6 +67,9 @@ public:
     // Told the declared radiator, filter and filter thickness (mm) before every reading: start-up
     // puts them on the bench when the device is the built-in simulated apparatus.
     std::function<void(const QString& radiator, const QString& filter, double thicknessMm)> benchDeclared;
+    // The anode's atomic number of the evaluation settings: the radiation's energy of an attenuation
+    // series when no radiator is declared (Cu when not wired).
+    std::function<int()> anodeZ;
     // The system's error sound, for a refused filter thickness.
     std::function<void()> beep;
 
@@ -85,6 +89,8 @@ public:
     bool saveReadings();
     // The independent variable chosen in `mode`.
     scalar::Variable variable() const;
+    // The evaluation of the rows against the chosen variable, as the panel and the chart show it.
+    const analysis::SeriesEvaluation& shownEvaluation() const { return evaluation_; }
 
     // ---- What the main window and the acquisition thread's routines change ----
     // The X-ray tube current read-out.
@@ -143,5 +149,7 @@ private:
     void plotRow(int row);
 
     bool unsavedReadings_ = false;
+    analysis::SeriesEvaluation evaluation_;
+    // Evaluates the rows again and shows the lines in the panel and the curves on the chart.
     void showEvaluation();
 };

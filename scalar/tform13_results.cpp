@@ -1,6 +1,7 @@
 // The scalar-mode window's readings: acquiring one, the results table, the chart, export and print.
 #include "scalar/tform13.h"
 
+#include "scalar/export/scalarseries.h"
 #include "scalar/resultstable.h"
 #include "scalar/scalarchart.h"
 #include "scalar/scalarevaluation.h"
@@ -72,7 +73,10 @@ void TForm13::plotRow(int row) {
 
 void TForm13::showEvaluation() {
     const double seconds = ui::readoutNumber(sfrq->text()).value_or(1.0);
-    evaluation->showLines(scalar::evaluationLines(scalar::resultsSnapshot(res), variable(), seconds));
+    evaluation_ =
+        scalar::evaluateTable(scalar::resultsSnapshot(res), variable(), seconds, anodeZ ? anodeZ() : 29);
+    evaluation->showLines(evaluation_.lines);
+    wykr->showCurves(evaluation_.curves);
 }
 
 void TForm13::replot() {
@@ -114,7 +118,8 @@ bool TForm13::hasUnsavedReadings() const {
 }
 
 bool TForm13::saveReadings() {
-    const bool saved = scalar::saveResults(this, scalar::resultsSnapshot(res), programFolder);
+    const bool saved =
+        scalar::saveResults(this, scalar::resultsSnapshot(res), programFolder, QLocale(), evaluation_.lines);
     if (saved)
         unsavedReadings_ = false;
     return saved;
@@ -125,5 +130,6 @@ void TForm13::BitBtn4Click() {
 }
 
 void TForm13::SpeedButton2Click() {
-    scalar::printChartAsked(this, wykr);
+    scalar::printChartAsked(this, wykr,
+                            {scalar::filtersShown(scalar::resultsSnapshot(res)), evaluation_.lines});
 }

@@ -1,5 +1,7 @@
 #include "mainwindow/plot/resulttable.h"
 
+#include "analysis/measuredtext.h"
+
 #include "analysis/evaluation.h"
 #include "analysis/xraydata.h"
 #include "mainwindow/plot/evalmarks.h"
@@ -8,6 +10,8 @@
 #include <cmath>
 
 namespace plot {
+
+using analysis::measuredText;
 
 namespace {
 
@@ -55,16 +59,6 @@ QStringList summaryLines(const analysis::SpectrumResult& result) {
 }
 
 } // namespace
-
-QString measuredText(const analysis::Measured& measured, int decimals) {
-    if (!measured.known()) {
-        return QStringLiteral("----");
-    }
-    const QString value = QString::number(measured.value, 'f', decimals);
-    return std::isfinite(measured.sigma)
-               ? value + QStringLiteral(" \u00b1 ") + QString::number(measured.sigma, 'f', decimals)
-               : value;
-}
 
 ResultTable resultTable(const analysis::SpectrumResult& result) {
     ResultTable table;

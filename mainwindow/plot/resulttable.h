@@ -18,10 +18,6 @@ struct SpectrumResult;
 
 namespace plot {
 
-// "31.703 ± 0.004" with `decimals` places; "----" for an unknown value, the value alone for an
-// unknown uncertainty.
-QString measuredText(const analysis::Measured& measured, int decimals);
-
 struct ResultTable {
     QStringList header;
     std::vector<QStringList> rows;

@@ -18,6 +18,9 @@ constexpr int kHeaderRows = 2;
 // Columns of a row.
 enum Column { colNumber, colVoltage, colRadiator, colFilter, colPosition, colThickness, colCurrent, colRate };
 
+// The independent variables, in the order of the window's `mode` items.
+enum Variable { detectorHv, radiator, filter, position, thickness, tubeCurrent };
+
 using ScalarCells = std::array<QString, kColumns>;
 
 struct ScalarTable {

@@ -12,9 +12,19 @@ bool losesBlanks(int column) {
     return column == colVoltage || column == colThickness || column == colCurrent || column == colRate;
 }
 
+// The evaluation's signs outside Windows-1252, spelt out so that the line stays readable.
+QString commentText(QString line) {
+    static const std::pair<const char16_t*, const char*> spelt[] = {
+        {u"√", "sqrt "}, {u"μ", "mu"}, {u"ρ", "rho"}, {u"τ", "tau"}, {u"α", "a"}, {u"β", "b"}, {u"−", "-"}};
+    for (const auto& [sign, text] : spelt) {
+        line.replace(QString::fromUtf16(sign), QLatin1String(text));
+    }
+    return line;
+}
+
 } // namespace
 
-QByteArray scalarTextBytes(const ScalarTable& table) {
+QByteArray scalarTextBytes(const ScalarTable& table, const QStringList& evaluation) {
     QString text;
     for (const ScalarCells& row : table.rows) {
         if (row[colNumber].isEmpty()) {
@@ -28,11 +38,15 @@ QByteArray scalarTextBytes(const ScalarTable& table) {
         }
         text += QLatin1String("\r\n");
     }
+    for (const QString& line : evaluation) {
+        text += QLatin1String("# ") + commentText(line) + QLatin1String("\r\n");
+    }
     return records::toCp1252(text);
 }
 
-bool exportScalarText(const ScalarTable& table, const QString& path, QString* error) {
-    return records::writeFileSafely(path, scalarTextBytes(table), error);
+bool exportScalarText(const ScalarTable& table, const QString& path, QString* error,
+                      const QStringList& evaluation) {
+    return records::writeFileSafely(path, scalarTextBytes(table, evaluation), error);
 }
 
 } // namespace scalar

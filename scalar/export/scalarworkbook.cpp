@@ -53,10 +53,22 @@ bool writeRow(lxw_worksheet* sheet, lxw_row_t sheetRow, const ScalarCells& cells
     return numbers;
 }
 
+void writeEvaluation(lxw_workbook* book, const QStringList& lines) {
+    if (lines.isEmpty()) {
+        return;
+    }
+    lxw_worksheet* sheet = workbook_add_worksheet(book, kEvaluationSheet);
+    worksheet_set_column(sheet, 0, 0, 70, nullptr);
+    for (qsizetype row = 0; row < lines.size(); ++row) {
+        worksheet_write_string(sheet, static_cast<lxw_row_t>(row), 0, lines[row].toUtf8().constData(),
+                               nullptr);
+    }
+}
+
 } // namespace
 
-SpreadsheetOutcome exportScalarWorkbook(const ScalarTable& table, const QString& path,
-                                        const QLocale& locale) {
+SpreadsheetOutcome exportScalarWorkbook(const ScalarTable& table, const QString& path, const QLocale& locale,
+                                        const QStringList& evaluation) {
     SpreadsheetOutcome outcome;
     const bool saved = records::produceFileSafely(
         path,
@@ -74,6 +86,7 @@ SpreadsheetOutcome exportScalarWorkbook(const ScalarTable& table, const QString&
                     outcome.detail = QStringLiteral("Row %1 holds a cell that is no number").arg(row + 1);
                 }
             }
+            writeEvaluation(book, evaluation);
             const lxw_error result = workbook_close(book);
             if (result != LXW_NO_ERROR) {
                 outcome.detail = QString::fromUtf8(lxw_strerror(result));

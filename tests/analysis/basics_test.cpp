@@ -3,12 +3,14 @@
 #include "analysis/bragg.h"
 #include "analysis/evaloptions.h"
 #include "analysis/linearfit.h"
+#include "analysis/measuredtext.h"
 #include "analysis/xraydata.h"
 
 #include <QMap>
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <vector>
 
 namespace {
@@ -53,6 +55,23 @@ TEST(XrayData, XraylibValuesOfTheAnodesAndFilters) {
     EXPECT_NEAR(massAttenuationCm2PerG(28, 8.048), 48.7, 1.0);
     EXPECT_NEAR(densityGPerCm3(28), 8.9, 0.1);
     EXPECT_TRUE(std::isnan(kEdgeKeV(0)));
+}
+
+TEST(MeasuredText, TheUncertaintyNeverShowsAsZero) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        Measured m;
+        int decimals;
+        const char* text;
+    } cases[] = {
+        {{31.70342, 0.0041}, 3, "31.703 \u00b1 0.004"},  // enough places as asked
+        {{8.04781, 0.00042}, 3, "8.0478 \u00b1 0.0004"}, // Cu K-alpha's energy from a sharp peak
+        {{1.0, 1e-9}, 2, "1.00000 \u00b1 0.00000"},      // at most three places more
+        {{154.1, nan}, 1, "154.1"},                      // no uncertainty known
+        {{nan, nan}, 2, "----"},                         // no value found
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(measuredText(c.m, c.decimals), QString::fromUtf8(c.text)) << c.text;
 }
 
 TEST(LinearFit, KnownLineWithItsUncertainties) {

@@ -1,6 +1,7 @@
 // Scalar series evaluated as a student would take them on the simulated bench (its mean rates,
 // counted for 10 s each), checked against published data (xraylib) rather than the model's own.
 #include "analysis/series.h"
+#include "analysis/seriesevaluation.h"
 #include "analysis/xraydata.h"
 #include "simulator/physics.h"
 
@@ -38,6 +39,20 @@ TEST(Series, PlateauOfTheCounter) {
     EXPECT_LT(std::abs(result.slopePercentPer100V.value), 5);
     EXPECT_GT(result.slopePercentPer100V.sigma, 0);
     EXPECT_GT(result.workingV, result.thresholdV);
+    ASSERT_TRUE(result.endV.has_value()); // the discharges above 650 V
+    EXPECT_EQ(*result.endV, 650);
+
+    // Counted for 1 s each, the plateau reads 197 to 235 cps by chance: still one plateau to the
+    // last voltage, and no end where the noise alone rose.
+    std::vector<SeriesPoint> short_;
+    for (const auto& [volts, rate] : std::vector<std::pair<double, double>>{
+             {300, 0}, {350, 26}, {400, 142}, {450, 197}, {500, 204}, {550, 207}, {600, 235}, {650, 199}}) {
+        short_.push_back({volts, rate, rateSigma(rate, 1)});
+    }
+    const PlateauResult noisy = plateau(short_);
+    ASSERT_TRUE(noisy.ok());
+    EXPECT_EQ(noisy.toV, 650);
+    EXPECT_FALSE(noisy.endV.has_value());
 
     // The textbook series: start near 430 V, flat within a few per cent.
     const PlateauResult book = plateau(
@@ -95,6 +110,96 @@ TEST(Series, MoseleyFromFilterEdges) {
     const double both = std::hypot(result.measured.screening.sigma, result.reference.screening.sigma);
     EXPECT_NEAR(result.measured.screening.value, result.reference.screening.value, both);
     EXPECT_NEAR(result.reference.screening.value, 3, 1.5);
+}
+
+// The y of a polyline at x, between its points.
+double curveAt(const SeriesCurve& curve, double x) {
+    for (std::size_t i = 0; i + 1 < curve.points.size(); ++i) {
+        const CurvePoint& a = curve.points[i];
+        const CurvePoint& b = curve.points[i + 1];
+        if (x >= a.x && x <= b.x && b.x > a.x) {
+            return a.y + (b.y - a.y) * (x - a.x) / (b.x - a.x);
+        }
+    }
+    return std::nan("");
+}
+
+SeriesReading seriesReading(double x, int radiatorZ, int filterZ, double rate) {
+    return {radiatorZ, filterZ, rate, rateSigma(rate, kSeconds), x};
+}
+
+// The curves drawn over the readings come from the same evaluation as its lines and follow the
+// readings: the plateau line, the attenuation's exponential and the dead-time curve pass within 3 σ
+// of every reading they span (the dead-time curve from the origin); with the radiator as X each
+// filter's edge stands, in that filter's colour, between the radiators that bracket it; with the
+// filter as X the lines are the same and nothing is drawn.
+TEST(Series, CurvesDrawnOverTheReadingsFollowThem) {
+    std::vector<SeriesReading> hv, foil, current, byRadiator, byFilter;
+    for (double volts = 300; volts <= 650; volts += 50) {
+        hv.push_back(seriesReading(volts, 29, 0, rateOf(29, 0, 0, volts)));
+    }
+    for (double um : {0.0, 5.0, 10.0, 15.0, 20.0}) {
+        foil.push_back(seriesReading(um / 1000.0, 26, 28, rateOf(26, 28, um)));
+    }
+    for (int ua = 20; ua <= 240; ua += 20) {
+        sim::Bench bench;
+        bench.tubeCurrentUa = ua;
+        current.push_back(seriesReading(ua, 0, 0, sim::registeredRate(bench, 45, true, 500)));
+    }
+    for (int radiator = 23; radiator <= 30; ++radiator) {
+        for (int filter : {0, 26, 27, 28}) {
+            const double rate = rateOf(radiator, filter, filter ? 10.0 : 0.0);
+            byRadiator.push_back(seriesReading(radiator - 22, radiator, filter, rate));
+            byFilter.push_back(seriesReading(filter ? filter - 22 : 0, radiator, filter, rate));
+        }
+    }
+    const struct {
+        SeriesKind kind;
+        const std::vector<SeriesReading>& readings;
+        std::size_t lines;
+    } cases[] = {{SeriesKind::counterPlateau, hv, 4},
+                 {SeriesKind::attenuation, foil, 2},
+                 {SeriesKind::deadTime, current, 2},
+                 {SeriesKind::moseleyByRadiator, byRadiator, 5},
+                 {SeriesKind::moseleyByFilter, byFilter, 5}};
+    for (const auto& c : cases) {
+        const SeriesEvaluation e = evaluateSeries(c.kind, c.readings);
+        const int kind = static_cast<int>(c.kind);
+        EXPECT_EQ(static_cast<std::size_t>(e.lines.size()), c.lines)
+            << kind << e.lines.join('|').toStdString();
+        if (c.kind == SeriesKind::moseleyByFilter) {
+            EXPECT_EQ(e.lines, evaluateSeries(SeriesKind::moseleyByRadiator, byRadiator).lines);
+            EXPECT_TRUE(e.curves.empty());
+            continue;
+        }
+        ASSERT_FALSE(e.curves.empty()) << kind;
+        if (c.kind == SeriesKind::moseleyByRadiator) {
+            ASSERT_EQ(e.curves.size(), 3u);
+            for (const SeriesCurve& edge : e.curves) {
+                ASSERT_EQ(edge.points.size(), 2u);
+                EXPECT_EQ(edge.points[0].x, edge.points[1].x) << kind;
+                // Fe, Co, Ni: between the next two radiators (Ni's between Cu and Zn).
+                EXPECT_GT(edge.points[0].x, edge.filterZ + 1 - 22) << edge.filterZ;
+                EXPECT_LT(edge.points[0].x, edge.filterZ + 2 - 22) << edge.filterZ;
+            }
+            continue;
+        }
+        ASSERT_EQ(e.curves.size(), 1u) << kind;
+        const SeriesCurve& curve = e.curves.front();
+        int spanned = 0;
+        for (const SeriesReading& r : c.readings) {
+            const double y = curveAt(curve, r.x);
+            if (std::isfinite(y)) {
+                ++spanned;
+                EXPECT_NEAR(y, r.rateCps, 3 * r.sigmaCps) << kind << " at " << r.x;
+            }
+        }
+        EXPECT_GE(spanned, 3) << kind;
+        if (c.kind == SeriesKind::deadTime) {
+            EXPECT_EQ(curve.points.front().x, 0);
+            EXPECT_EQ(curve.points.front().y, 0);
+        }
+    }
 }
 
 TEST(Series, WhatCannotBeEvaluatedSaysSo) {

@@ -3,6 +3,8 @@
 // smallest allowed size too, with every button inside the window and none over another.
 #include "tests/support/formsession.h"
 
+#include "scalar/scalarchart.h"
+#include "scalar/scalarevaluation.h"
 #include "scalar/tform13.h"
 #include "widgets/controls.h"
 
@@ -56,9 +58,9 @@ TEST(ScreenFit, BothWindowsFitEveryScreenAndScalingWithEveryButtonVisible) {
         main.ssright, main.HV,           main.speaker,      main.BitBtn3, main.smode,   main.BitBtn4,
         main.BitBtn5, main.BitBtn2,      main.SpeedButton2, main.setup,   main.BitBtn7, main.rngbutton,
         main.aranges, main.SpeedButton3, main.lista};
-    const std::vector<QWidget*> scalarButtons = {scalar.Button1, scalar.BitBtn1,      scalar.BitBtn3,
-                                                 scalar.BitBtn4, scalar.SpeedButton2, scalar.BitBtn7,
-                                                 scalar.res,     scalar.mode,         scalar.ft};
+    const std::vector<QWidget*> scalarButtons = {
+        scalar.Button1, scalar.BitBtn1, scalar.BitBtn3, scalar.BitBtn4, scalar.SpeedButton2, scalar.BitBtn7,
+        scalar.res,     scalar.mode,    scalar.ft,      scalar.wykr,    scalar.evaluation};
     struct Screen {
         int width, height;
         double scale;

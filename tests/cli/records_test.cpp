@@ -180,6 +180,13 @@ TEST_F(CommandLine, HelpAndUnknownCommands) {
                              "--out FILE.RTG", "ZAVO_PORT", "rtg.ini", "safety.rtg", "dialout"})
         EXPECT_TRUE(result.out.contains(QLatin1String(word))) << word;
 
+    // The evaluating commands explain their options themselves.
+    for (const char* command : {"analyse", "export-csv"}) {
+        result = runCli({QLatin1String(command), QStringLiteral("--help")});
+        EXPECT_EQ(result.status, 0) << command;
+        EXPECT_TRUE(result.out.contains(QStringLiteral("--crystal NAME"))) << command;
+    }
+
     result = runCli({QStringLiteral("--version")});
     EXPECT_EQ(result.status, 0);
     EXPECT_TRUE(

@@ -184,6 +184,12 @@ TEST_F(CliScan, NoApparatusEndsWithExitThreeAfterTheWait) {
     const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
     EXPECT_EQ(result.exitCode, cli::kExitNoApparatus);
     EXPECT_TRUE(s.errText.contains("no apparatus answered"));
+    // A named port that is not there is told as such.
+    options.portPath = QStringLiteral("/dev/zavo-no-such-port");
+    EXPECT_EQ(cli::runAcquisition(options, s.io).exitCode, cli::kExitNoApparatus);
+    s.err.flush();
+    EXPECT_TRUE(s.errText.contains("zavo-driver: the port /dev/zavo-no-such-port does not exist"))
+        << s.errText.toStdString();
 }
 
 TEST_F(CliScan, APortThatDoesNotOpenIsNamedWithItsFixAtOnce) {

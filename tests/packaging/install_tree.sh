@@ -26,13 +26,14 @@ expected=(
   share/doc/zavo-driver/README.md
   share/doc/zavo-driver/README.simulator.md
   share/doc/zavo-driver/guide.md
-  share/doc/zavo-driver/pictures/first-window.png
-  share/doc/zavo-driver/pictures/bragg-cu-nacl.png
-  share/doc/zavo-driver/pictures/scalar-plateau.png
-  share/doc/zavo-driver/pictures/scalar-filters.png
   share/doc/zavo-driver/copyright
   share/doc/zavo-driver/changelog.gz
 )
+# The guide's pictures: every one it names, and no other.
+source=$(cd "$(dirname "$0")/../.." && pwd)
+while read -r picture; do
+  expected+=("share/doc/zavo-driver/$picture")
+done < <(grep -o 'pictures/[a-z0-9-]*\.png' "$source/docs/guide.md" | sort -u)
 # The Moseley's-law workbook is installed when the build made it beside the program.
 [ -f "$build/app/MLaw.xlsx" ] && expected+=(share/zavo-driver/MLaw.xlsx)
 

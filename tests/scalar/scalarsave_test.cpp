@@ -116,7 +116,8 @@ TEST(ChartPrint, PrintsThePageAsPdfWhenChosen) {
     ScalarChart chart;
     chart.resize(500, 300);
     chart.addPoint(false, {500, 120, {255, 0, 0}});
-    printChartAsked(nullptr, &chart);
+    // The page carries the legend of the filters shown and the evaluation's lines under the chart.
+    printChartAsked(nullptr, &chart, {{"none", "Ni"}, {"Plateau from 432 V", "Slope 1.2 ± 0.8 % per 100 V"}});
     printerChoice() = nullptr;
     QFile file(pdf);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -131,4 +132,7 @@ TEST(ChartPrint, PrintsThePageAsPdfWhenChosen) {
     const QString words = QString::fromUtf8(text.readAllStandardOutput());
     EXPECT_TRUE(words.contains(QStringLiteral("Radiation counts vs. Detector HV"))) << words.toStdString();
     EXPECT_TRUE(words.contains(QStringLiteral("Radiation count [CPS]"))) << words.toStdString();
+    for (const char* note : {"none", "Ni", "Plateau from 432 V", "Slope 1.2 ± 0.8 % per 100 V"}) {
+        EXPECT_TRUE(words.contains(QString::fromUtf8(note))) << note << words.toStdString();
+    }
 }

@@ -113,6 +113,62 @@ TEST_F(ScalarWindow, LineChartMovesThePointsAndTheVariableChangesX) {
     EXPECT_EQ(f.wykr->chart()->title(), "Radiation counts vs. X-ray tube current");
 }
 
+// The panel and the chart show one evaluation: the textbook plateau series gives its lines under
+// the chart and its fitted line over the plateau's points; a variable without an evaluation, or
+// too few readings, leaves the chart without a curve and says why in the panel.
+TEST_F(ScalarWindow, ThePanelsEvaluationIsDrawnOverThePoints) {
+    for (const auto& [volts, rate] :
+         std::vector<std::pair<int, double>>{{350, 22}, {400, 155}, {450, 215}, {500, 231}, {600, 229}}) {
+        f.HVctrl->setText(QString::number(volts) + QLatin1Char(' '));
+        f.addResultRow(rate, 200);
+    }
+    EXPECT_EQ(f.evaluation->text(), f.shownEvaluation().lines.join(QLatin1Char('\n')));
+    EXPECT_TRUE(f.evaluation->text().startsWith(QStringLiteral("Plateau from 43")))
+        << f.evaluation->text().toStdString();
+    ASSERT_EQ(f.wykr->curveSeries().size(), 1u);
+    const QList<QPointF> line = f.wykr->curveSeries().front()->points();
+    ASSERT_EQ(line.size(), 2);
+    EXPECT_NEAR(line.front().x(), 432, 2); // from the threshold
+    EXPECT_EQ(line.back().x(), 600);
+    EXPECT_NEAR(line.back().y(), 229, 10);
+    EXPECT_TRUE(f.wykr->chart()->series().contains(f.wykr->curveSeries().front()));
+
+    const struct {
+        scalar::Variable variable;
+        bool deleteAll;
+        const char* says;
+    } cases[] = {{scalar::position, false, "The detector position has no evaluation."},
+                 {scalar::detectorHv, true, "Too few readings"}};
+    for (const auto& c : cases) {
+        f.modeButtons->button(c.variable)->click();
+        if (c.deleteAll)
+            f.BitBtn3->click();
+        EXPECT_TRUE(f.evaluation->text().startsWith(QLatin1String(c.says)))
+            << f.evaluation->text().toStdString();
+        EXPECT_TRUE(f.wykr->curveSeries().empty()) << c.says;
+        EXPECT_EQ(f.wykr->chart()->series().size(), 3);
+    }
+}
+
+// With no radiator declared an attenuation series is taken at the Kα of the anode of the
+// evaluation settings (Mo Kα1 17.479 keV, X-ray Data Booklet), not always at copper's.
+TEST(ScalarWindowSettings, TheAttenuationWithoutARadiatorIsTakenAtTheAnodesKAlpha) {
+    QLocale::setDefault(QLocale::c());
+    formtest::Session session({}, 0.02, QStringLiteral("[evaluation]\r\nanode=42\r\n"));
+    TForm13& f = session.windows().scalar();
+    f.modeButtons->button(scalar::thickness)->click();
+    TForm13::selectItem(f.rrs, 0);
+    TForm13::selectItem(f.fs, 6);
+    for (const auto& [mm, rate] :
+         std::vector<std::pair<const char*, double>>{{"0", 300}, {"0.1", 150}, {"0.2", 75}}) {
+        f.ft->setText(QLatin1String(mm));
+        f.addResultRow(rate, 200);
+    }
+    EXPECT_TRUE(f.evaluation->text().contains(QStringLiteral("at 17.479 keV")))
+        << f.evaluation->text().toStdString();
+    QLocale::setDefault(QLocale::system());
+}
+
 TEST_F(ScalarWindow, SpinButtonsClamp) {
     f.sfrq->setText(QStringLiteral("0.1 "));
     f.SpinButton1->downButton()->click();

@@ -3,6 +3,7 @@
 #include "simulator/faultcontrol.h"
 #include "tests/simulator/rawterminal.h"
 #include "tests/simulator/replytokens.h"
+#include "tests/simulator/simprocess.h"
 
 #include <gtest/gtest.h>
 
@@ -101,58 +102,15 @@ TEST(FaultControl, RefusesWhatIsNoCommand) {
 }
 
 #ifdef ZAVO_APPARATUS_SIM
-namespace {
-
-// Reads until `wanted` is among the bytes, the terminal fails, or 20 s have passed.
-std::string readFor(int fd, char wanted, bool* failed = nullptr) {
-    std::string bytes;
-    const auto deadline = Clock::now() + 20s;
-    while (bytes.find(wanted) == std::string::npos && Clock::now() < deadline) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, 50) <= 0) {
-            continue;
-        }
-        char buffer[256];
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count <= 0 && !(count < 0 && errno == EAGAIN)) {
-            if (failed != nullptr) {
-                *failed = true;
-            }
-            break;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
-    }
-    return bytes;
-}
-
-void command(const std::string& fifo, const std::string& line) {
-    const int fd = ::open(fifo.c_str(), O_WRONLY);
-    ASSERT_GE(fd, 0);
-    const std::string text = line + "\n";
-    EXPECT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
-    ::close(fd);
-}
-
-} // namespace
-
 TEST(ApparatusProgram, TakesFaultsFromItsFifoWhileServing) {
-    char directory[] = "/tmp/zavo-faults-XXXXXX";
-    ASSERT_NE(mkdtemp(directory), nullptr);
-    const std::string fifo = std::string(directory) + "/faults";
-    const std::string link = std::string(directory) + "/apparatus";
-    const pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        const int null = ::open("/dev/null", O_RDWR);
-        dup2(null, STDIN_FILENO);
-        dup2(null, STDOUT_FILENO);
-        dup2(null, STDERR_FILENO);
-        execl(ZAVO_APPARATUS_SIM, ZAVO_APPARATUS_SIM, "--time-scale", "10", "--control", fifo.c_str(),
-              "--link", link.c_str(), nullptr);
-        _exit(127);
-    }
+    using simtest::command;
+    using simtest::readFor;
+    simtest::SimProcess program(ZAVO_APPARATUS_SIM);
+    ASSERT_TRUE(program.started());
+    const std::string& fifo = program.fifo();
+    const std::string& link = program.link();
     struct stat status {};
-    ASSERT_TRUE(simtest::eventually([&] { return ::lstat(link.c_str(), &status) == 0; }));
+    ASSERT_TRUE(program.linked());
     int fd = openRawTerminal(link, O_NONBLOCK);
     ASSERT_GE(fd, 0);
     readFor(fd, 'c'); // the first display rate: the client is served
@@ -169,19 +127,14 @@ TEST(ApparatusProgram, TakesFaultsFromItsFifoWhileServing) {
     EXPECT_TRUE(simtest::eventually([&] { return ::lstat(link.c_str(), &status) != 0; }));
     ::close(fd);
     command(fifo, "replug");
-    ASSERT_TRUE(simtest::eventually([&] { return ::lstat(link.c_str(), &status) == 0; }));
+    ASSERT_TRUE(program.linked());
     fd = openRawTerminal(link, O_NONBLOCK);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::write(fd, "T\x00\x32", 3), 3);
     EXPECT_NE(readFor(fd, '\x06').find('\x06'), std::string::npos);
     ::close(fd);
 
-    ASSERT_EQ(kill(child, SIGTERM), 0);
-    int exitStatus = 0;
-    EXPECT_TRUE(simtest::eventually([&] { return waitpid(child, &exitStatus, WNOHANG) == child; }));
-    EXPECT_TRUE(WIFEXITED(exitStatus) && WEXITSTATUS(exitStatus) == 0);
-    ::unlink(fifo.c_str());
-    ::rmdir(directory);
+    EXPECT_EQ(program.stop(), 0);
 }
 #endif
 
