@@ -418,7 +418,15 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
 
     // Save what was measured, whatever ended the scan.
     const bool saved = saveMeasured(thread, options, result, io);
-    if (outcome != engine::ScanOutcome::LinkLost && thread.linkReady.load()) {
+    // A lost link leaves the apparatus as it was: high voltage on, perhaps still sweeping. Once it
+    // answers again, the handshake switches the high voltage off and the end of the run stops it
+    // and ends its session.
+    if (outcome == engine::ScanOutcome::LinkLost && !caught.interrupt.load()) {
+        io.out << "Waiting for the apparatus to switch its high voltage off ...\n";
+        io.out.flush();
+        driver.waitForNewLink(10s);
+    }
+    if (thread.linkReady.load()) {
         driver.setInterrupt(nullptr); // switching the HV off must not be cut short
         thread.requestHv(false);
         driver.serveUntil([&] { return !thread.hvIsOn.load(); }, caught.hurry.load() ? 3s : 10s);

@@ -60,6 +60,11 @@ bool HeadlessDriver::settled() const {
     return active.empty() && s.queueCount == 0 && (!s.awaitingAck || ownPoll) && !s.deviceBusy;
 }
 
+bool HeadlessDriver::waitForNewLink(std::chrono::milliseconds timeout) {
+    configSeen_ = false;
+    return waitForApparatus(timeout);
+}
+
 bool HeadlessDriver::waitUntilSettled(std::chrono::milliseconds timeout) {
     return serveUntil([&] { return settled(); }, timeout);
 }
@@ -91,8 +96,7 @@ bool HeadlessDriver::applySettings(const ScanPlan& plan, std::chrono::millisecon
         if (interrupted() || (!ended && !linkLost()))
             return false;
         if (linkLost()) {
-            configSeen_ = false;
-            if (!waitForApparatus(timeout))
+            if (!waitForNewLink(timeout))
                 return false;
         }
     }
@@ -118,8 +122,7 @@ bool HeadlessDriver::startScanAsPlanned(const ScanPlan& plan, std::chrono::milli
             return true; // measured on the lost link: kept, and the loss is told at the scan's end
         if (interrupted())
             return false;
-        configSeen_ = false;
-        if (!waitForApparatus(timeout))
+        if (!waitForNewLink(timeout))
             return false;
     }
     return false;

@@ -61,6 +61,8 @@ public:
     // Ends early, false, when the apparatus is found but cannot be opened (the thread's
     // `accessProblem` says why): waiting would not help.
     bool waitForApparatus(std::chrono::milliseconds timeout);
+    // The same after a lost link: until the new link has its handshake and the apparatus's block.
+    bool waitForNewLink(std::chrono::milliseconds timeout);
 
     // Until the thread has nothing left to do: no pending or active request, an empty queue, no
     // acknowledge outstanding and the apparatus not busy.
