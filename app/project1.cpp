@@ -125,11 +125,11 @@ int run(int argc, char** argv) {
         return 2;
     }
     auto windows = std::make_unique<Windows>();
-    const SessionEnd sessionEnd(windows->thread(), [](int status) { QCoreApplication::exit(status); });
+    SessionEnd sessionEnd(windows->thread(), [](int status) { QCoreApplication::exit(status); });
     windows->main().show();
-    const int status = QApplication::exec();
-    // The windows' end ends the thread with the shutdown sequence, while the signals are still
-    // caught: a second one must not cut it short.
+    // The thread ends with the shutdown sequence while the signals are still caught and read: a
+    // second one hurries it, but must not cut it short.
+    const int status = sessionEnd.endThread(QApplication::exec());
     windows.reset();
     return status;
 }

@@ -45,9 +45,7 @@ public:
             return;
         interrupt.store(true);
         if (signals_.taken() >= 2 && !hurry.exchange(true)) {
-            io_.err << "zavo-driver: " << engine::SessionSignals::name(signal)
-                    << " again: ending sooner; the points are still saved and the HV switched off "
-                       "(a third within a second ends at once)\n";
+            io_.err << engine::SessionSignals::hurryNotice(signal);
             io_.err.flush();
         }
     }
@@ -431,6 +429,8 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
         thread.requestHv(false);
         driver.serveUntil([&] { return !thread.hvIsOn.load(); }, caught.hurry.load() ? 3s : 10s);
     }
+    if (caught.hurry.load())
+        thread.hurryEnd();
     endThread(thread);
     const int code = outcomeExit(outcome, thread, caught.signal(), io);
     result.exitCode = saved || outcome == engine::ScanOutcome::Interrupted ? code : kExitFailure;

@@ -59,19 +59,21 @@ bool writeConfigBlock(const DeviceConfig& config) {
     return writeBytes(config.toBlock());
 }
 
-bool sendShutdownSequence(const DeviceConfig& config, bool deviceBusy, const SleepFn& sleep) {
+bool sendShutdownSequence(const DeviceConfig& config, bool deviceBusy, const SleepFn& sleep,
+                          const SleepFn& pace) {
     static constexpr std::uint8_t hvZero[] = {'V', 0x00};
     static constexpr std::uint8_t hvOff[] = {'h'};
     static constexpr std::uint8_t stop[] = {'P'};
     static constexpr std::uint8_t bye[] = {'!'};
-    const auto step = [&sleep](bool written, int pauseMs) {
+    const auto step = [](bool written, int pauseMs, const SleepFn& pause) {
         if (written)
-            sleep(pauseMs);
+            pause(pauseMs);
         return written;
     };
-    return step(writeBytes(hvZero), 50) && step(writeBytes(hvOff), 50) &&
-           (!deviceBusy || step(writeBytes(stop), 200)) &&
-           step(writeConfigBlock(config), configWritePauseMs) && step(writeBytes(bye), 1000);
+    return step(writeBytes(hvZero), 50, sleep) && step(writeBytes(hvOff), 50, sleep) &&
+           (!deviceBusy || step(writeBytes(stop), 200, sleep)) &&
+           step(writeConfigBlock(config), configWritePauseMs, sleep) &&
+           step(writeBytes(bye), 1000, pace ? pace : sleep);
 }
 
 } // namespace zavo

@@ -55,7 +55,9 @@ inline constexpr int configWritePauseMs = 1200;
 
 // The shutdown sequence: 'V' 0x00, 50 ms; 'h', 50 ms; when busy 'P', 200 ms; 'X' + block, 1200 ms;
 // '!', 1000 ms. No reply is read. Stops at the first failed write (the device is gone, waiting longer
-// serves nothing) and returns false then.
-bool sendShutdownSequence(const DeviceConfig& config, bool deviceBusy, const SleepFn& sleep = sleepMs);
+// serves nothing) and returns false then. The last pause only paces the apparatus (nothing follows
+// it): it is made by `pace` when given (a pause that may end early), else by `sleep`.
+bool sendShutdownSequence(const DeviceConfig& config, bool deviceBusy, const SleepFn& sleep = sleepMs,
+                          const SleepFn& pace = {});
 
 } // namespace zavo

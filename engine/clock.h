@@ -52,17 +52,22 @@ private:
 // Pauses of the acquisition thread. `scale` multiplies every pause: 1 is real time, 0.01 runs a
 // hundred times faster, 0 only yields. The loop's pauses are cut short by wake() (used when the
 // thread is told to end); the pauses that give the apparatus time to act (the shutdown
-// sequence) are not.
+// sequence) are not. A pause that only paces the apparatus, with nothing depending on it, is cut
+// short by hurry() (the user insists on ending).
 class Sleeper {
 public:
     explicit Sleeper(double scale = 1.0) : scale_(scale) {}
 
     // A pause of the loop; returns at once after wake().
-    void sleepMs(int ms) { pause(ms, true); }
+    void sleepMs(int ms) { pause(ms, Kind::Loop); }
     // A pause the apparatus needs; always runs its full (scaled) length.
-    void pauseMs(int ms) { pause(ms, false); }
+    void pauseMs(int ms) { pause(ms, Kind::Needed); }
+    // A pause that only paces the apparatus; returns at once after hurry().
+    void paceMs(int ms) { pause(ms, Kind::Pacing); }
     // Ends the current loop pause and every later one until rearm().
     void wake();
+    // Ends the current pacing pause and every later one until rearm().
+    void hurry();
     void rearm();
     double scale() const { return scale_; }
     // Pauses requested since construction and their total nominal length.
@@ -70,12 +75,14 @@ public:
     std::uint64_t nominalMs() const { return nominalMs_.load(); }
 
 private:
-    void pause(int ms, bool interruptible);
+    enum class Kind { Loop, Needed, Pacing };
+    void pause(int ms, Kind kind);
 
     const double scale_;
     std::mutex mutex_;
     std::condition_variable cv_;
     bool woken_ = false;
+    bool hurried_ = false;
     std::atomic<std::uint64_t> pauses_{0};
     std::atomic<std::uint64_t> nominalMs_{0};
 };

@@ -190,10 +190,13 @@ void TRS::endOfRun() {
     // sent once the apparatus's own block has come: a run ended during the handshake (Ctrl+C while
     // connecting) sends nothing more rather than overwriting the apparatus's memory with a block
     // it never sent. The high voltage cannot be on before the block: it is switched on only by a
-    // request, which waits behind the block's reading.
+    // request, which waits behind the block's reading. The wait after the final '!' serves no
+    // command after it, so an end the user hurries (hurryEnd) skips it.
     if (connected.load() && !handshakePending && blockReceived_) {
         applyPendingRegions();
-        zavo::sendShutdownSequence(config, deviceBusy, [this](int ms) { sleeper_.pauseMs(ms); });
+        zavo::sendShutdownSequence(
+            config, deviceBusy, [this](int ms) { sleeper_.pauseMs(ms); },
+            [this](int ms) { sleeper_.paceMs(ms); });
     }
     // The device belongs to this thread; it is closed here rather than by whoever destroys the
     // thread object.

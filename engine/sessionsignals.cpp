@@ -122,4 +122,10 @@ const char* SessionSignals::name(int signal) {
     return "a signal";
 }
 
+QString SessionSignals::hurryNotice(int signal) {
+    return QStringLiteral("zavo-driver: %1 again: ending sooner; the points are still saved and the HV "
+                          "switched off (a third within a second ends at once)\n")
+        .arg(QLatin1String(name(signal)));
+}
+
 } // namespace engine

@@ -8,6 +8,8 @@
 // writes instead of ending a scan or the program.
 #pragma once
 
+#include <QString>
+
 namespace engine {
 
 class SessionSignals {
@@ -30,6 +32,9 @@ public:
     static int exitStatus(int signal) { return 128 + signal; }
     // "Ctrl+C", "SIGTERM", "SIGHUP", "SIGQUIT".
     static const char* name(int signal);
+    // What a second signal is answered with on standard error (one line): the end is hurried,
+    // nothing measured is dropped and the HV still goes off.
+    static QString hurryNotice(int signal);
 
 private:
     SessionSignals() = default;

@@ -64,6 +64,10 @@ void TRS::terminate() {
     sleeper_.wake();
 }
 
+void TRS::hurryEnd() {
+    sleeper_.hurry();
+}
+
 bool TRS::waitFor(std::chrono::milliseconds timeout) {
     if (!thread_)
         return true;

@@ -144,6 +144,9 @@ public:
     // pauses end early, and the run ends after its current pass with the shutdown sequence when
     // the link is up.
     void terminate();
+    // The user insists on the end (a second signal): the shutdown sequence skips the wait that only
+    // paces the apparatus after its last byte. Every byte is still sent, the HV switched off first.
+    void hurryEnd();
     // Waits for the run to end; false when `timeout` passed first.
     bool waitFor(std::chrono::milliseconds timeout = std::chrono::hours(24));
     bool running() const;

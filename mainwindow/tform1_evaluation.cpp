@@ -21,6 +21,8 @@
 #include <QPushButton>
 #include <QtConcurrent/QtConcurrentRun>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kReadoutRow1 = 31;
@@ -55,8 +57,12 @@ void TForm1::createEvaluationControls() {
     connect(evalSettingsButton, &QPushButton::clicked, this, &TForm1::editEvaluationSettings);
 
     // Right of the offset switch, in the row of the cursor's data.
+    // Wide enough for the longest read-out in the label's own font (it follows the screen's scaling).
     QLabel* bragg = plot->coordsBragg();
-    bragg->setGeometry(Label10->geometry().right() + 12, kReadoutRow1, kBraggReadoutWidth, CHV->height());
+    const int textWidth = bragg->fontMetrics().horizontalAdvance(
+        QStringLiteral("\u03bb 999.9 pm, E 99.99 keV, \u00b1 99.9 cps"));
+    bragg->setGeometry(Label10->geometry().right() + 12, kReadoutRow1,
+                       std::max(kBraggReadoutWidth, textWidth + 2 * bragg->frameWidth() + 8), CHV->height());
     bragg->setAutoFillBackground(true);
     bragg->setPalette(plot->coords()->palette());
 }

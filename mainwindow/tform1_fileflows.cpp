@@ -32,6 +32,12 @@ QString proposedName(const trecdata& record) {
     return file.completeSuffix().isEmpty() ? record.fileName : file.dir().filePath(file.completeBaseName());
 }
 
+// The dialog gives the type's extension in capitals: a record that came from "x.rtg" goes back to
+// "x.rtg", not beside it as a second file "x.RTG" that the next load would not see.
+QString ownCase(const QString& chosen, const QString& own) {
+    return !own.isEmpty() && chosen.compare(own, Qt::CaseInsensitive) == 0 ? own : chosen;
+}
+
 } // namespace
 
 FileDialogs& TForm1::fileDialogs() {
@@ -66,8 +72,9 @@ SaveOutcome TForm1::saveRecordAs(trecdata& record, bool recordOnly) {
         return SaveOutcome::Saved; // the export reports its own failure
     case SaveType::Record:
     default: {
-        const bool saved = records::saveRecordFile(record, choice->path);
-        record.fileName = choice->path;
+        const QString path = ownCase(choice->path, record.fileName);
+        const bool saved = records::saveRecordFile(record, path);
+        record.fileName = path;
         // A saved live record no longer holds unsaved data: the settings may change again.
         updateControlEnabling();
         return saved ? SaveOutcome::Saved : SaveOutcome::Failed;

@@ -125,6 +125,12 @@ void PtyServer::run(const std::atomic<bool>& stop) {
             continue; // interrupted by a signal: look at `stop`
         }
         if (fd.revents & (POLLHUP | POLLERR)) {
+            // What a client wrote before it closed the terminal was on the line: the apparatus
+            // takes it, as a real one takes the bytes a port sends out before it closes (a
+            // program's shutdown sequence ends so).
+            if (attached_ && (fd.revents & POLLIN)) {
+                readInput();
+            }
             detach();
             pause(kHungUpPause); // the hang-up stays signalled; do not spin on it
             continue;

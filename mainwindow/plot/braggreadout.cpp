@@ -14,7 +14,9 @@ QString braggReadout(double armDeg, double rateCps, double countingSeconds, doub
                        : QStringLiteral("\u03bb ----");
     const double sigma = analysis::rateSigma(rateCps, countingSeconds);
     if (rateCps >= 0 && std::isfinite(sigma)) {
-        text += QString::asprintf(", \u00b1 %.2f cps", sigma);
+        // Three significant digits at most: the read-out stays short enough for its field.
+        const int decimals = sigma < 10 ? 2 : sigma < 100 ? 1 : 0;
+        text += QString::asprintf(", \u00b1 %.*f cps", decimals, sigma);
     }
     return text;
 }

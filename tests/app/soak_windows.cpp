@@ -10,11 +10,22 @@
 // scan as whole ("Idle ...", not "Scan incomplete: ..." nor a link problem); points: the measured points of
 // the live record; close_ms: closing the main window to the end of the acquisition thread.
 //
+// A signal (SIGTERM, SIGHUP, SIGQUIT, Ctrl+C) ends the windows as it ends the program (the shutdown
+// sequence, the signal's exit status): a line "ending points=N" first tells the points of the safety
+// copy the signal wrote; the last line, once the acquisition thread has ended, has points from the
+// safety copy then and live=N, the live scan's points.
+//
 //   zavo-soak-windows --port PATH [--roi FROM:TO] [--time SECONDS] [--limit SECONDS]
+//                     [--time-scale X] [--data DIR]
+//
+// --time-scale: the acquisition thread's time runs X times as fast (its clock and pauses), for an
+// apparatus simulated that much faster; --data: the folder of rtg.ini and the safety copy (default:
+// a temporary one).
 #include "app/project1.h"
 #include "app/sessionend.h"
 #include "connection/devicesetup.h"
 
+#include "engine/clock.h"
 #include "engine/qtuiexecutor.h"
 #include "engine/trs.h"
 #include "records/recordfile.h"
@@ -25,6 +36,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -46,6 +58,8 @@ struct Plan {
     int to = 700;
     int tenths = 1; // counting time
     std::chrono::seconds limit{60};
+    double timeScale = 1.0;
+    QString data;
 };
 
 bool parse(const QStringList& args, Plan* plan, QString* error) {
@@ -73,6 +87,11 @@ bool parse(const QStringList& args, Plan* plan, QString* error) {
             ok = ok && plan->tenths >= 1;
         } else if (name == QLatin1String("--limit")) {
             plan->limit = std::chrono::seconds(value.toInt(&ok));
+        } else if (name == QLatin1String("--time-scale")) {
+            plan->timeScale = value.toDouble(&ok);
+            ok = ok && plan->timeScale >= 1.0;
+        } else if (name == QLatin1String("--data")) {
+            plan->data = value;
         } else {
             ok = false;
         }
@@ -138,6 +157,41 @@ bool runScan(project1::Windows& windows, const Plan& plan, const bool& ended) {
     return true;
 }
 
+// Until the apparatus answered and the main window shows the live scan, ready to start.
+bool waitForApparatus(const project1::Windows& windows) {
+    TForm1& main = windows.main();
+    engine::TRS& thread = windows.thread();
+    return windows.executor().waitUntil(
+        [&] {
+            // The apparatus's own configuration block replaces whatever was set before it came.
+            return thread.linkReady.load() && thread.controlsEnabled.load() &&
+                   thread.configSnapshot().isValid() && thread.liveRecord &&
+                   main.displayedRecord() == thread.liveRecord.get() && main.rec->isEnabled();
+        },
+        30s);
+}
+
+// The end after a signal, as the program ends: a line with the points of the safety copy the
+// signal wrote, the acquisition thread's end (a second signal is answered meanwhile), and the last
+// line with the points of the safety copy then and of the live scan.
+int endBySignal(std::unique_ptr<project1::Windows>& windows, project1::SessionEnd& sessionEnd, bool ended,
+                QTextStream& out) {
+    engine::TRS& thread = windows->thread();
+    const auto keptPoints = [&] {
+        const records::LoadResult kept = records::loadRecordFile(thread.safetyCopyPath());
+        return kept.record ? kept.record->ValidCellCount() : 0;
+    };
+    out << "ending points=" << keptPoints() << '\n';
+    out.flush();
+    const int exitStatus = sessionEnd.endThread(0);
+    out << "ended=" << (ended ? "yes" : "no") << " complete=no points=" << keptPoints()
+        << " live=" << (thread.liveRecord ? thread.liveRecord->ValidCellCount() : 0)
+        << " status=\"ended by a signal\"\n";
+    out.flush();
+    windows.reset();
+    return exitStatus;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -155,25 +209,22 @@ int main(int argc, char** argv) {
         err << "zavo-soak-windows: " << error << '\n';
         return 2;
     }
-    QTemporaryDir dir;
+    QTemporaryDir temporary;
+    const QDir dir(plan.data.isEmpty() ? temporary.path() : plan.data);
+    const engine::ScaledClock clock(plan.timeScale);
+    engine::Sleeper sleeper(1.0 / plan.timeScale);
     project1::Options options;
     options.settingsPath = dir.filePath(QStringLiteral("rtg.ini"));
     options.safetyCopyDir = dir.path();
+    options.clock = &clock;
+    options.sleeper = &sleeper;
     options.installKeyFilter = false;
     auto windows = std::make_unique<project1::Windows>(options);
     TForm1& main = windows->main();
     engine::TRS& thread = windows->thread();
     main.show();
 
-    const bool connected = windows->executor().waitUntil(
-        [&] {
-            // The apparatus's own configuration block replaces whatever was set before it came.
-            return thread.linkReady.load() && thread.controlsEnabled.load() &&
-                   thread.configSnapshot().isValid() && thread.liveRecord &&
-                   main.displayedRecord() == thread.liveRecord.get() && main.rec->isEnabled();
-        },
-        30s);
-    if (!connected) {
+    if (!waitForApparatus(*windows)) {
         err << "zavo-soak-windows: no apparatus answered on " << plan.port << ' '
             << thread.status().accessProblem << '\n';
         return 3;
@@ -187,15 +238,13 @@ int main(int argc, char** argv) {
     }
     // A signal ends the windows as it ends the program: what is kept is then the safety copy.
     bool signalled = false;
-    const project1::SessionEnd sessionEnd(thread, [&](int) { signalled = true; });
+    project1::SessionEnd sessionEnd(thread, [&](int) { signalled = true; });
     const bool ended = runScan(*windows, plan, signalled);
-    const QString status = signalled ? QStringLiteral("ended by a signal") : main.scanstate->text();
+    if (signalled)
+        return endBySignal(windows, sessionEnd, ended, out);
+    const QString status = main.scanstate->text();
     const trecdata* live = thread.liveRecord.get();
-    int points = live ? live->ValidCellCount() : 0;
-    if (signalled) {
-        const records::LoadResult kept = records::loadRecordFile(thread.safetyCopyPath());
-        points = kept.record ? kept.record->ValidCellCount() : 0;
-    }
+    const int points = live ? live->ValidCellCount() : 0;
 
     // Closing as the user does; the measured scan is not saved (its points are counted above).
     ui::setMessageResponder([](const ui::Message&) { return ui::Reply::No; });

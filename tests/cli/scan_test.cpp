@@ -4,6 +4,7 @@
 #include "simulator/apparatus.h"
 #include "simulator/simprovider.h"
 #include "tests/engine/lockedprovider.h"
+#include "tests/support/shutdownsequence.h"
 
 #include "cli/cli_acquire.h"
 #include "cli/textplot.h"
@@ -331,20 +332,6 @@ TEST_F(CliScan, AHaltEndsWithItsOwnExitStatusAndKeepsThePoints) {
     EXPECT_EQ(loaded.record->ValidCellCount(), result.validCells);
 }
 
-namespace {
-
-// The apparatus's last bytes are the shutdown sequence: HV to zero ('V' 0), HV off ('h'), a stop
-// ('P') while it was busy, the 64-byte block after 'X', and '!'.
-bool endsWithShutdownSequence(const std::string& tail) {
-    const std::size_t n = tail.size();
-    if (n < 70 || tail[n - 1] != '!' || tail[n - 66] != 'X')
-        return false;
-    const std::size_t h = tail[n - 67] == 'P' ? n - 68 : n - 67;
-    return tail[h] == 'h' && tail[h - 1] == '\0' && tail[h - 2] == 'V';
-}
-
-} // namespace
-
 // The ways a session ends the program mid-scan: each stops the scan, saves what was measured and
 // leaves the apparatus shut down with its HV off; a closed standard output changes nothing.
 TEST_F(CliScan, SessionEndsMidScanSaveThePointsAndShutTheApparatusDown) {
@@ -392,7 +379,7 @@ TEST_F(CliScan, SessionEndsMidScanSaveThePointsAndShutTheApparatusDown) {
         const auto [hvOn, tail] =
             apparatus->withFirmware([](sim::Firmware& f) { return std::pair(f.hvOn(), f.receivedTail()); });
         EXPECT_FALSE(hvOn);
-        EXPECT_TRUE(endsWithShutdownSequence(tail));
+        EXPECT_TRUE(testsupport::endsWithShutdownSequence(tail));
         TearDown();
     }
 }

@@ -99,6 +99,18 @@ TEST(Shutdown, NoStopWhenIdle) {
     EXPECT_EQ(pauses, (std::vector<int>{50, 50, 1200, 1000}));
 }
 
+// A hurried end may cut only the wait after '!': the apparatus needs the others to switch the HV
+// off, stop the arm and store the block before the next byte comes.
+TEST(Shutdown, OnlyThePauseAfterTheLastByteIsLeftToThePacingPause) {
+    installOpenedFake();
+    std::vector<int> needed;
+    std::vector<int> pacing;
+    EXPECT_TRUE(sendShutdownSequence(
+        sampleConfig(), true, [&](int ms) { needed.push_back(ms); }, [&](int ms) { pacing.push_back(ms); }));
+    EXPECT_EQ(needed, (std::vector<int>{50, 50, 200, 1200}));
+    EXPECT_EQ(pacing, (std::vector<int>{1000}));
+}
+
 TEST(Shutdown, StopsAtTheFirstFailedWrite) {
     FakeProvider& fake = installOpenedFake();
     fake.failWriteNumber = 2; // the 'X'

@@ -506,6 +506,20 @@ TEST(Sleeper, LoopPausesEndOnWakeButApparatusPausesRunFully) {
     scaled.pauseMs(20000); // 20 ms real
     EXPECT_GE(std::chrono::steady_clock::now() - t1, 19ms);
     EXPECT_EQ(scaled.nominalMs(), 20000u);
+    // A pause that only paces the apparatus outlasts wake() and ends on hurry() (a second signal,
+    // from another thread).
+    Sleeper pacing(1.0);
+    pacing.wake();
+    std::thread hurrying([&] {
+        std::this_thread::sleep_for(50ms);
+        pacing.hurry();
+    });
+    const auto t2 = std::chrono::steady_clock::now();
+    pacing.paceMs(60000);
+    const auto paced = std::chrono::steady_clock::now() - t2;
+    hurrying.join();
+    EXPECT_GE(paced, 50ms);
+    EXPECT_LT(paced, 30s);
 }
 
 TEST(ScaledClock, RunsRateTimesAsFastAsTheWallClock) {

@@ -258,6 +258,18 @@ TEST_F(FileFlows, SavingALoadedRecordRenamesItsEntry) {
     EXPECT_EQ(dialogs->saveRequests.back().proposedName, path(QStringLiteral("a")));
 }
 
+TEST_F(FileFlows, ARecordSavedAgainKeepsItsOwnFileWhateverTheCaseOfItsExtension) {
+    load(QStringLiteral("d.rtg"));
+    form().comment->setPlainText(QStringLiteral("kV=25"));
+    // What the dialog gives for the proposed name: the type's extension in capitals.
+    dialogs->saves.push_back(SaveDialogChoice{path(QStringLiteral("d.RTG")), 1});
+    form().BitBtn4Click();
+    expectMessages({});
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("d.RTG"))));
+    EXPECT_EQ(records::loadRecordFile(path(QStringLiteral("d.rtg"))).record->comment,
+              QStringLiteral("kV=25"));
+}
+
 TEST_F(FileFlows, CloseAsksAboutAnEditedCommentAndShowsTheNeighbour) {
     load(QStringLiteral("a.RTG"));
     load(QStringLiteral("b.RTG"));

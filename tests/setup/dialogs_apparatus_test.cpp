@@ -221,6 +221,10 @@ TEST_F(ApparatusDialogs, ALinkLostDuringAMoveClosesBothDialogsAndLeavesMoveToUp)
 
     apparatus->replug();
     ASSERT_TRUE(until([&] { return thread().linkReady.load() && thread().configSnapshot().isValid(); }));
+    // The handshake's own commands are done with: a move asked for before that is forgotten with
+    // the link it was asked on.
+    ASSERT_TRUE(idleAndSettled());
+    ASSERT_TRUE(until([&] { return thread().linkReady.load() && thread().controlsEnabled.load(); }));
     // The next opening moves at the first press.
     moveArm.show();
     EXPECT_FALSE(moveArm.SpeedButton1->isChecked());

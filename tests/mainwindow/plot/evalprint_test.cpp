@@ -23,8 +23,8 @@ TEST(BraggReadout, WavelengthEnergyAndRateUncertainty) {
         const char* text;
     };
     const Case cases[] = {
-        {31.70, 400, 1, 282.01, "\u03bb 154.0 pm, E 8.05 keV, \u00b1 20.00 cps"},
-        {31.70, 400, 4, 201.4, "\u03bb 110.0 pm, E 11.27 keV, \u00b1 10.00 cps"},
+        {31.70, 400, 1, 282.01, "\u03bb 154.0 pm, E 8.05 keV, \u00b1 20.0 cps"},
+        {31.70, 400, 4, 201.4, "\u03bb 110.0 pm, E 11.27 keV, \u00b1 10.0 cps"},
         {31.70, 0, 1, 282.01, "\u03bb 154.0 pm, E 8.05 keV, \u00b1 0.00 cps"},
         {31.70, -1, 1, 282.01, "\u03bb 154.0 pm, E 8.05 keV"}, // no data: no ±
         {0, 10, 1, 282.01, "\u03bb ----, \u00b1 3.16 cps"},
