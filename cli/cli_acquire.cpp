@@ -385,14 +385,6 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
         plan.hvVolts = config.hvLimit * 5;
     }
     plan.hvOn = true;
-    if (!driver.applySettings(plan, 30s)) {
-        endThread(thread);
-        io.err << "zavo-driver: the apparatus did not take the settings\n";
-        result.exitCode =
-            caught.interrupt.load() ? engine::SessionSignals::exitStatus(caught.signal()) : kExitLinkLost;
-        return result;
-    }
-
     std::vector<std::pair<int, int>> segments = plan.regions;
     if (segments.empty())
         segments.emplace_back(low, high);
@@ -402,8 +394,17 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
         if (options.observer)
             options.observer(t);
     });
+    if (!driver.startScanAsPlanned(plan, 30s)) {
+        driver.setProgress({});
+        progress.finish();
+        endThread(thread);
+        io.err << "zavo-driver: the apparatus did not take the settings\n";
+        result.exitCode =
+            caught.interrupt.load() ? engine::SessionSignals::exitStatus(caught.signal()) : kExitLinkLost;
+        return result;
+    }
     engine::ScanOutcome outcome = engine::ScanOutcome::TimedOut;
-    bool started = driver.startScan(plan, 60s);
+    const bool started = driver.scanStarted();
     if (started)
         outcome = driver.finishScan(scanTimeLimit(plan, segments));
     else if (caught.interrupt.load())
@@ -415,7 +416,15 @@ AcquisitionResult runAcquisition(const AcquisitionOptions& options, Io& io) {
 
     // Save what was measured, whatever ended the scan.
     const bool saved = saveMeasured(thread, options, result, io);
-    if (outcome != engine::ScanOutcome::LinkLost && thread.linkReady.load()) {
+    // A lost link leaves the apparatus as it was: high voltage on, perhaps still sweeping. Once it
+    // answers again, the handshake switches the high voltage off and the end of the run stops it
+    // and ends its session.
+    if (outcome == engine::ScanOutcome::LinkLost && !caught.interrupt.load()) {
+        io.out << "Waiting for the apparatus to switch its high voltage off ...\n";
+        io.out.flush();
+        driver.waitForNewLink(10s);
+    }
+    if (thread.linkReady.load()) {
         driver.setInterrupt(nullptr); // switching the HV off must not be cut short
         thread.requestHv(false);
         driver.serveUntil([&] { return !thread.hvIsOn.load(); }, caught.hurry.load() ? 3s : 10s);

@@ -60,6 +60,11 @@ bool HeadlessDriver::settled() const {
     return active.empty() && s.queueCount == 0 && (!s.awaitingAck || ownPoll) && !s.deviceBusy;
 }
 
+bool HeadlessDriver::waitForNewLink(std::chrono::milliseconds timeout) {
+    configSeen_ = false;
+    return waitForApparatus(timeout);
+}
+
 bool HeadlessDriver::waitUntilSettled(std::chrono::milliseconds timeout) {
     return serveUntil([&] { return settled(); }, timeout);
 }
@@ -84,15 +89,41 @@ bool HeadlessDriver::applySettings(const ScanPlan& plan, std::chrono::millisecon
             thread_.requestDetectorHv(*plan.hvVolts / 5);
         thread_.requestHv(plan.hvOn);
         const bool ended = serveUntil([&] { return linkLost() || settled(); }, timeout);
-        if (!linkLost() && ended && settingsTaken(plan))
+        if (!linkLost() && ended && settingsTaken(plan)) {
+            settingsLinkLosses_ = losses;
             return true;
+        }
         if (interrupted() || (!ended && !linkLost()))
             return false;
         if (linkLost()) {
-            configSeen_ = false;
-            if (!waitForApparatus(timeout))
+            if (!waitForNewLink(timeout))
                 return false;
         }
+    }
+    return false;
+}
+
+// Settings that need no reply (counting time, step) are taken at once, so a silence may cost the
+// link only after they count as taken; a command of the scan's own (the move to the start) may be
+// lost too. Either way the new link began with the apparatus's own block: before the scan's first
+// point, the settings are taken anew and the scan started again.
+bool HeadlessDriver::startScanAsPlanned(const ScanPlan& plan, std::chrono::milliseconds timeout) {
+    for (int attempt = 0; attempt <= kSettingsRetries; ++attempt) {
+        if (!applySettings(plan, timeout))
+            return false;
+        const auto linkLost = [&] { return thread_.status().linkLosses != settingsLinkLosses_; };
+        // The live record is replaced only on this thread; its cells are atomic.
+        const auto measured = [&] { return thread_.liveRecord && thread_.liveRecord->ValidCellCount() > 0; };
+        const bool started = !linkLost() && startScan(plan, timeout);
+        serveUntil([&] { return !started || linkLost() || scanEnded_ || measured(); }, timeout);
+        if (!linkLost())
+            return true;
+        if (measured())
+            return true; // measured on the lost link: kept, and the loss is told at the scan's end
+        if (interrupted())
+            return false;
+        if (!waitForNewLink(timeout))
+            return false;
     }
     return false;
 }

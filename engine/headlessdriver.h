@@ -61,6 +61,8 @@ public:
     // Ends early, false, when the apparatus is found but cannot be opened (the thread's
     // `accessProblem` says why): waiting would not help.
     bool waitForApparatus(std::chrono::milliseconds timeout);
+    // The same after a lost link: until the new link has its handshake and the apparatus's block.
+    bool waitForNewLink(std::chrono::milliseconds timeout);
 
     // Until the thread has nothing left to do: no pending or active request, an empty queue, no
     // acknowledge outstanding and the apparatus not busy.
@@ -73,6 +75,13 @@ public:
     // block).
     static constexpr int kSettingsRetries = 3;
     bool applySettings(const ScanPlan& plan, std::chrono::milliseconds timeout);
+
+    // applySettings, then startScan, on one link: a link lost before the scan's first point
+    // (settings taken locally and then lost with the link, the move to the start lost on the
+    // line) is waited for and both are done again, up to kSettingsRetries times. True once the
+    // settings were taken; scanStarted() then tells whether the scan runs (on the link its
+    // settings were taken on, or with a point measured before a loss).
+    bool startScanAsPlanned(const ScanPlan& plan, std::chrono::milliseconds timeout);
 
     // A fresh live record with the plan's regions, then startScan. True once the scan runs.
     bool startScan(const ScanPlan& plan, std::chrono::milliseconds timeout);
@@ -105,6 +114,7 @@ private:
     bool scanStarted_ = false;
     bool scanEnded_ = false;
     std::uint64_t linkLossesAtStart_ = 0;
+    std::uint64_t settingsLinkLosses_ = 0; // the link the settings were last taken on
 };
 
 const char* scanOutcomeText(ScanOutcome outcome);

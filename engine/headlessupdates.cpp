@@ -11,7 +11,8 @@ const char* routineName(RoutineId id) {
         "refreshReadouts",        "updateControlEnabling", "updateRecordControls", "refreshScanStatus",
         "refreshIdleEstimate",    "showRemainingTime",     "releaseLiveRecord",    "replaceLiveRecord",
         "showLiveEntry",          "refreshLiveEntry",      "redrawLiveRecord",     "mergePendingRequests",
-        "refreshSettingControls", "showScalarResult",      "abortDataWait",        "releaseMoveButton"};
+        "refreshSettingControls", "showScalarResult",      "abortDataWait",        "releaseMoveButton",
+        "showSettingsFailure"};
     return names[static_cast<std::size_t>(id)];
 }
 
@@ -110,6 +111,11 @@ void HeadlessUpdates::abortDataWait(TRS& t) {
 
 void HeadlessUpdates::releaseMoveButton(TRS& t) {
     done(RoutineId::releaseMoveButton, t);
+}
+
+void HeadlessUpdates::showSettingsFailure(TRS& t) {
+    // Standard error has told it already (the settings file tells its first failure there).
+    done(RoutineId::showSettingsFailure, t);
 }
 
 } // namespace engine

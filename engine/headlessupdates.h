@@ -52,6 +52,7 @@ public:
     void showScalarResult(TRS& thread) override;
     void abortDataWait(TRS& thread) override;
     void releaseMoveButton(TRS& thread) override;
+    void showSettingsFailure(TRS& thread) override;
 
 private:
     void done(RoutineId id, TRS& thread);

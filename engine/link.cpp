@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace engine {
 namespace {
@@ -148,9 +149,10 @@ void TRS::loseLink() {
     post(RoutineId::updateControlEnabling);
     linkReady.store(false);
     forgetMoveRequests();
+    bool settingsUnwritten = false;
     if (connected.load()) {
         D2XXUnit::CloseDevice();
-        writeDeviceSettings();
+        settingsUnwritten = writeDeviceSettings();
     }
     connected.store(false);
     handshakePending = true;
@@ -170,6 +172,9 @@ void TRS::loseLink() {
     configAsked_ = false;
     positionAsked_ = false;
     stopOrdered_ = false;
+    // Last, so that it lies over the status the loss itself gives.
+    if (settingsUnwritten)
+        post(RoutineId::showSettingsFailure);
 }
 
 // A move belongs to the link it was asked for on. One still waiting when that link goes, or one
@@ -212,12 +217,23 @@ void TRS::readDeviceSettings() {
         std::clamp(settings_.readInt(deviceSection, QStringLiteral("RTGV"), 20), 0, 0xFF));
 }
 
-void TRS::writeDeviceSettings() {
+// The file is written at every lost link: a failure is told on the windows once, and again only
+// when its reason changes. True when there is a new failure to tell (settingsFailure).
+bool TRS::writeDeviceSettings() {
     if (deviceSection.isEmpty())
-        return;
-    settings_.writeInt(deviceSection, QStringLiteral("TRATE"), config.countingTime);
-    settings_.writeInt(deviceSection, QStringLiteral("ARATE"), config.angularStep);
-    settings_.writeInt(deviceSection, QStringLiteral("RTGV"), config.hvSetting);
+        return false;
+    const std::pair<const char*, int> values[] = {
+        {"TRATE", config.countingTime}, {"ARATE", config.angularStep}, {"RTGV", config.hvSetting}};
+    for (const auto& [key, value] : values) {
+        if (settings_.writeInt(deviceSection, QLatin1String(key), value))
+            continue;
+        const QString failure = settings_.lastWriteError();
+        if (failure.isEmpty() || failure == settingsFailure)
+            return false;
+        settingsFailure = failure;
+        return true;
+    }
+    return false;
 }
 
 void TRS::writeSafetyCopyIfModified() {

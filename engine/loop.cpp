@@ -76,9 +76,14 @@ bool TRS::replyStep() {
     // The counters only run down to 0: below it the timers of the loop would never fire again.
     if (idleCounter > 0)
         --idleCounter;
+    // The apparatus acknowledges every command at once. While an acknowledge is outstanding only
+    // the acknowledge shows that the command was heard: the display rates an idle apparatus keeps
+    // sending would otherwise keep a link alive for ever whose command was lost in a short
+    // silence, with nothing more ever sent on it.
     const int state = scanState.load();
-    replyWatchdog =
-        (state == scanScanning || state == scanUnconditional) ? recordView_.countingTime / 10 + 10 : 20;
+    if (!awaitingAck || tag == zavo::replyAck)
+        replyWatchdog =
+            (state == scanScanning || state == scanUnconditional) ? recordView_.countingTime / 10 + 10 : 20;
     try {
         dispatchReply(tag);
     } catch (const zavo::SilentAbort&) {

@@ -111,6 +111,7 @@ int ProfileFile::readInt(const QString& section, const QString& key, int default
 
 bool ProfileFile::writeString(const QString& section, const QString& key, const QString& value) {
     std::lock_guard lock(fileLock());
+    lastWriteError_.clear();
     std::optional<QStringList> read = readLines(path_);
     if (!read)
         return false;
@@ -123,6 +124,7 @@ bool ProfileFile::writeString(const QString& section, const QString& key, const 
     if (records::writeFileSafely(path_, profiletext::join(lines), &error))
         return true;
     noteWriteFailure(error);
+    lastWriteError_ = error;
     return false;
 }
 

@@ -34,9 +34,13 @@ public:
     // The last failure to write a settings file ("Cannot write PATH: No space left on device"),
     // empty while none failed.
     static QString writeFailure();
+    // Why this file's last write failed; empty when it succeeded (or when the file was left alone
+    // as no usable settings file, or a name was refused: nothing was tried).
+    const QString& lastWriteError() const { return lastWriteError_; }
 
 private:
     QString path_;
+    QString lastWriteError_;
 };
 
 // A name that can stand between [ and ] in the file: characters that would end or split the

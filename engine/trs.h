@@ -245,6 +245,9 @@ public:
     std::atomic<int> scanState{scanIdle};
     std::atomic<int> scanEnding{scanEndingNone};
     QString scanEndingText; // why the last scan is incomplete; read inside routines or via status()
+    // Why the apparatus's settings could not be written to the settings file, the last time it
+    // failed ("Cannot write PATH: No space left on device"); read inside routines.
+    QString settingsFailure;
     int scanRegion = -1;
     std::atomic<int> scanStart{-1}; // device steps, without offset
     std::atomic<int> scanEnd{-1};
@@ -330,7 +333,7 @@ private:
     void forgetMoveRequests();
     void endOfRun();
     void readDeviceSettings();
-    void writeDeviceSettings();
+    bool writeDeviceSettings();
     void writeSafetyCopy();
     void writeSafetyCopyIfModified();
 

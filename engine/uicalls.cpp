@@ -99,6 +99,9 @@ void TRS::runRoutine(RoutineId routine) {
     case RoutineId::releaseMoveButton:
         windows_.releaseMoveButton(*this);
         break;
+    case RoutineId::showSettingsFailure:
+        windows_.showSettingsFailure(*this);
+        break;
     }
 }
 

@@ -42,8 +42,9 @@ enum class RoutineId {
     showScalarResult,
     abortDataWait,
     releaseMoveButton,
+    showSettingsFailure,
 };
-inline constexpr int kRoutineCount = 16;
+inline constexpr int kRoutineCount = 17;
 
 const char* routineName(RoutineId id);
 
@@ -67,6 +68,9 @@ public:
     virtual void showScalarResult(TRS& thread) = 0;
     virtual void abortDataWait(TRS& thread) = 0;
     virtual void releaseMoveButton(TRS& thread) = 0;
+    // The settings file could not be written (TRS::settingsFailure says why); posted once for
+    // each new failure.
+    virtual void showSettingsFailure(TRS& thread) = 0;
 };
 
 } // namespace engine

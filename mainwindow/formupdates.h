@@ -27,6 +27,7 @@ public:
     void showScalarResult(engine::TRS& thread) override;
     void abortDataWait(engine::TRS& thread) override;
     void releaseMoveButton(engine::TRS& thread) override;
+    void showSettingsFailure(engine::TRS& thread) override;
 
 private:
     // The setting controls: counting time, angular step and detector voltage of the main window,

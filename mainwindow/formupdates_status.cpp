@@ -64,15 +64,6 @@ bool enabled(Enable rule, bool link) {
     return rule == Enable::on || (rule == Enable::link && link);
 }
 
-// A status longer than its field (an access problem with the port and its fix) is cut with an
-// ellipsis; the tooltip then holds the whole text.
-void showStatus(QLabel* field, const QString& status) {
-    const int room = field->contentsRect().width() - 2 * field->margin() - 4;
-    const QString shown = room > 0 ? field->fontMetrics().elidedText(status, Qt::ElideRight, room) : status;
-    field->setText(shown);
-    field->setToolTip(shown == status ? QString() : status);
-}
-
 } // namespace
 
 bool FormUpdates::liveDisplayed(const engine::TRS& thread) const {
@@ -88,7 +79,7 @@ void FormUpdates::refreshScanStatus(engine::TRS& thread) {
         row = &kCalibrating;
     else if (state >= 0 && state < static_cast<int>(kStates.size()))
         row = &kStates[static_cast<std::size_t>(state)];
-    showStatus(form_.scanstate, thread.scanStatusText());
+    form_.showScanStatus(thread.scanStatusText());
     if (!row)
         return;
     const bool link = thread.linkReady.load();
@@ -187,6 +178,10 @@ void FormUpdates::showScalarResult(engine::TRS& thread) {
 void FormUpdates::abortDataWait(engine::TRS&) {
     if (DataWait* waiting = form_.peers().waiting)
         waiting->endWait(ui::mrAbort);
+}
+
+void FormUpdates::showSettingsFailure(engine::TRS& thread) {
+    form_.showStatusNote(thread.settingsFailure);
 }
 
 void FormUpdates::releaseMoveButton(engine::TRS&) {

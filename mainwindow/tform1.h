@@ -188,6 +188,12 @@ public:
     // A lowered HV limit cut the detector voltage: the HV read-outs show it (this window's only
     // while it shows the live scan).
     void showLoweredDetectorVolts(int volts);
+    // The status line (tform1_status.cpp): the scan status as the thread reports it, or a note
+    // laid over it (a settings file that cannot be written) that stays until the scan status says
+    // something new. A text longer than the field is cut with an ellipsis; the tooltip then holds
+    // the whole text.
+    void showScanStatus(const QString& status);
+    void showStatusNote(const QString& note);
     // The Setup dialog gave the displayed record a new offset.
     void applyRecordOffset(int offset);
     // Shows or hides the tool-tip hints of this window.
@@ -327,6 +333,9 @@ private:
     std::shared_ptr<trecdata> takeLoadedRecord(int entry);
 
     QString settingsPath_;
+    QString scanStatus_;      // the last scan status the thread reported
+    QString statusNote_;      // shown over it while not empty
+    QString statusUnderNote_; // the scan status the note was laid over
     trecdata* displayedRecord_ = nullptr;
     std::vector<std::shared_ptr<trecdata>> loadedRecords_; // entries 1.. of `lista`
     PeerWindows peers_;

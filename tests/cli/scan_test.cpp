@@ -293,6 +293,26 @@ TEST_F(CliScan, TheRecordAndTheTextNamingOneFileAreRefusedBeforeTheArmMoves) {
     }
 }
 
+// Line noise mid-scan costs the link: the points measured are saved, and the program waits for
+// the apparatus to answer again rather than leaving it with its high voltage on and its session
+// open.
+TEST_F(CliScan, ALinkLostMidScanLeavesTheApparatusSwitchedOff) {
+    options.plan.regions = {{600, 800}};
+    options.observer = [&, injected = false](engine::TRS& t) mutable {
+        if (!injected && t.liveRecord->ValidCellCount() >= 10) {
+            injected = true;
+            apparatus->injectByte('x');
+            apparatus->injectGarbage(64);
+        }
+    };
+    const cli::AcquisitionResult result = cli::runAcquisition(options, s.io);
+    EXPECT_EQ(result.exitCode, cli::kExitLinkLost) << s.errText.toStdString();
+    EXPECT_GE(result.validCells, 10);
+    EXPECT_TRUE(records::loadRecordFile(options.outPath).record);
+    EXPECT_FALSE(apparatus->withFirmware([](sim::Firmware& f) { return f.hvOn(); }));
+    EXPECT_TRUE(apparatus->withFirmware([](sim::Firmware& f) { return f.sessionEnded(); }));
+}
+
 TEST_F(CliScan, AHaltEndsWithItsOwnExitStatusAndKeepsThePoints) {
     options.plan.regions = {{600, 800}};
     options.observer = [&, halted = false](engine::TRS& t) mutable {

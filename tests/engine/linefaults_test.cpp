@@ -1,6 +1,7 @@
 // Line faults around a scan that the apparatus itself cannot tell: a configuration block out of
 // turn (line noise), the end of the move between two regions lost in a silence, a stall while the
-// settings are taken, and a sweep that went on through a lost link.
+// settings are taken, a command lost in a short silence, and a sweep that went on through a lost
+// link.
 #include "tests/support/simfixture.h"
 
 #include <atomic>
@@ -43,6 +44,29 @@ protected:
                 fault();
             }
         };
+    }
+
+    // Once the apparatus is silent: waits until the thread waits for the acknowledge of a command
+    // the silence swallowed (it has gone in and the replies already on their way are read), then
+    // ends the silence. Also ends it when the link goes first or on `giveUp`.
+    void speakOnceACommandIsLost(const std::atomic<bool>& giveUp) {
+        const std::uint64_t losses = thread->status().linkLosses;
+        const auto over = [&] { return giveUp.load() || thread->status().linkLosses != losses; };
+        const auto waitFor = [&](const std::function<bool()>& done) {
+            while (!done() && !over())
+                std::this_thread::sleep_for(100us);
+        };
+        waitFor([this] { return firmware([](sim::Firmware& f) { return f.silent(); }); });
+        while (!over()) {
+            waitFor([this] { return thread->status().awaitingAck; });
+            const sim::Micros sent = firmware([](sim::Firmware& f) { return f.now(); });
+            waitFor([&] { return firmware([](sim::Firmware& f) { return f.now(); }) > sent + 20'000; });
+            const std::uint64_t passes = thread->status().passes;
+            waitFor([&] { return thread->status().passes > passes + 2; });
+            if (thread->status().awaitingAck)
+                break;
+        }
+        apparatus->setSilent(false);
     }
 
     ScanPlan plan;
@@ -139,6 +163,39 @@ TEST_F(LineFaults, AStallWhileTheSettingsAreTakenIsRiddenOut) {
         EXPECT_TRUE(taken) << countingTime;
         EXPECT_EQ(thread->configSnapshot().countingTime, countingTime);
         EXPECT_EQ(thread->hvIsOn.load(), row.hvOn);
+    }
+}
+
+// A silence that lasts only until one command has gone by unheard: the apparatus speaks again
+// and its display rates go on, but the command's acknowledge never comes. Lost among the settings
+// or at the start of the scan, the link is re-established, the settings are taken anew and the
+// scan runs whole with them.
+TEST_F(LineFaults, ACommandLostInAShortSilenceIsNotCoveredByTheRatesThatFollow) {
+    const std::pair<const char*, bool> cases[] = {{"among the settings", false},
+                                                  {"at the scan's start", true}};
+    plan.regions = {{400, 420}};
+    for (const auto& [name, atScanStart] : cases) {
+        SCOPED_TRACE(name);
+        plan.countingTime = atScanStart ? 3 : 2;
+        if (atScanStart) {
+            ASSERT_TRUE(driver->applySettings(plan, kWait));
+            // Silent before the start's first command (the scan gate) goes out.
+            faultWhen([](engine::TRS& t) { return t.scanState.load() == engine::scanRepositioning; },
+                      [this] { apparatus->setSilent(true); });
+        } else {
+            apparatus->setSilent(true);
+        }
+        std::atomic<bool> giveUp = false;
+        std::thread speaker([this, &giveUp] { speakOnceACommandIsLost(giveUp); });
+        const bool taken = driver->startScanAsPlanned(plan, kWait);
+        const ScanOutcome outcome = driver->finishScan(kWait);
+        observer = nullptr;
+        giveUp = true;
+        speaker.join();
+        ASSERT_TRUE(taken);
+        EXPECT_EQ(outcome, ScanOutcome::Completed) << thread->status().scanEndingText.toStdString();
+        EXPECT_EQ(validCells(), 21);
+        EXPECT_EQ(thread->liveRecord->countingTime, plan.countingTime);
     }
 }
 

@@ -1,7 +1,7 @@
 // The scan status through the windows on the simulated apparatus, with an arm slow enough that
 // every passing state can be seen: each state sets the scan and arm buttons, the remaining time and
 // the scan flag as its row says (paused, repositioning, unconditional scan and its pause,
-// adjusting, coarse calibration).
+// adjusting, coarse calibration); what the status line says when the link is lost.
 #include "simulator/apparatus.h"
 #include "simulator/simprovider.h"
 
@@ -16,6 +16,9 @@
 #include "records/trecdata.h"
 
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -156,6 +159,57 @@ TEST_F(StatusRows, CoarseCalibration) {
     session.windows().setup().BitBtn9->click();
     expectRow(QStringLiteral("Coarse angle calibration"),
               {false, false, true, false, false, true, false, false, false});
+}
+
+// A settings file that cannot be written (a file stands where its folder should be, which stops
+// root too) is told on the status line when a lost link makes the thread write it, and stays while
+// the status has nothing new to say; the next lost link does not tell it again. A scan cut off by
+// a lost link never reads as still going on.
+TEST_F(StatusRows, ASettingsFileThatCannotBeWrittenIsToldOnceOnTheStatusLine) {
+    formtest::Watchdog watchdog(180s);
+    connect();
+    TForm1& f = form();
+    const QString folder = QFileInfo(session.settingsPath()).absolutePath();
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    QFile blocker(folder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    // The whole text: the field shows as much as fits, its tooltip the rest.
+    const auto status = [&] {
+        return f.scanstate->toolTip().isEmpty() ? f.scanstate->text() : f.scanstate->toolTip();
+    };
+    const QString note = QStringLiteral("Cannot write ") + session.settingsPath();
+    const struct {
+        const char* name;
+        bool scanning;
+        QString said; // how the status line begins once the link is gone
+    } rounds[] = {
+        {"idle", false, note},
+        {"repositioning", true, QStringLiteral("Scan incomplete: the link to the apparatus was lost")},
+    };
+    for (const auto& round : rounds) {
+        SCOPED_TRACE(round.name);
+        if (round.scanning) {
+            f.rec->click();
+            ASSERT_TRUE(session.waitUntil([&] {
+                return status().startsWith(QLatin1String("Repositioning"));
+            })) << status().toStdString();
+        }
+        apparatus->unplug();
+        ASSERT_TRUE(session.waitUntil([&] {
+            return !thread().linkReady.load() && status().startsWith(round.said);
+        })) << status().toStdString();
+        // A pass later every routine of the loss has been shown.
+        const std::uint64_t passes = thread().status().passes;
+        ASSERT_TRUE(session.waitUntil([&] { return thread().status().passes > passes + 1; }));
+        const QString said = status();
+        EXPECT_TRUE(said.startsWith(round.said)) << said.toStdString();
+        apparatus->replug();
+        ASSERT_TRUE(session.waitUntil([&] { return session.apparatusReady(); }));
+        if (!round.scanning) {
+            EXPECT_EQ(status(), said) << "the note went while the status had nothing new";
+        }
+    }
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 #include "engine/qtuiexecutor.h"
 #include "simulator/simprovider.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 
 #include <cstdio>
@@ -27,6 +29,7 @@ SimulatedWindows::SimulatedWindows(const sim::ApparatusOptions& options, bool sh
 
 Session::Session(std::unique_ptr<ft::Provider> provider, double sleeperScale, const QString& settingsText)
     : sleeper_(sleeperScale) {
+    QDir().mkpath(QFileInfo(settingsPath()).absolutePath());
     if (!settingsText.isEmpty()) {
         QFile file(settingsPath());
         if (file.open(QIODevice::WriteOnly))

@@ -41,7 +41,8 @@ public:
     project1::Windows& windows() const { return *windows_; }
     TForm1& form() const { return windows_->main(); }
     engine::TRS& thread() const { return windows_->thread(); }
-    QString settingsPath() const { return dir_.filePath(QStringLiteral("rtg.ini")); }
+    // In a folder of its own: a test may put a file in the folder's place.
+    QString settingsPath() const { return dir_.filePath(QStringLiteral("settings/rtg.ini")); }
     // An apparatus is connected and ready for the user: the handshake passed, its own (valid)
     // configuration block taken over (it replaces whatever was set before it came), the arm's
     // position shown, nothing running, and the live record displayed.
