@@ -67,17 +67,54 @@ LabelPlace labelPlace(const PeakMark& mark, const CurveMapping& mapping, int tex
     return place;
 }
 
+std::vector<LabelPlace> labelPlaces(const std::vector<PeakMark>& marks, const CurveMapping& mapping,
+                                    int textAscent, int lineHeight,
+                                    const std::function<double(const QString&)>& widthOf) {
+    struct Box {
+        double left, right, top, bottom;
+        bool meets(const Box& other) const {
+            return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+        }
+    };
+    std::vector<LabelPlace> places;
+    std::vector<Box> boxes;
+    for (const PeakMark& mark : marks) {
+        LabelPlace place = labelPlace(mark, mapping, textAscent);
+        const double halfWidth = widthOf(mark.label) / 2;
+        const auto boxAt = [&](double baseline) {
+            return Box{place.x - halfWidth, place.x + halfWidth, baseline - lineHeight, baseline};
+        };
+        const auto clash = [&](double baseline) {
+            return std::any_of(boxes.begin(), boxes.end(),
+                               [&](const Box& b) { return b.meets(boxAt(baseline)); });
+        };
+        double baseline = place.baseline;
+        while (clash(baseline) && baseline - lineHeight - textAscent >= 0)
+            baseline -= lineHeight;
+        while (clash(baseline))
+            baseline += lineHeight; // no room above: below the labels it meets
+        place.markerTop = std::min(place.markerTop, baseline + kLabelGap);
+        place.baseline = baseline;
+        boxes.push_back(boxAt(baseline));
+        places.push_back(place);
+    }
+    return places;
+}
+
 void paintEvalMarks(QPainter& painter, const EvalMarks& marks, const CurveMapping& mapping,
                     const QColor& colour) {
     painter.save();
     painter.setPen(QPen(colour, 0));
     painter.setBrush(Qt::NoBrush);
     const QFontMetrics metrics = painter.fontMetrics();
-    for (const PeakMark& mark : marks.peaks) {
-        const LabelPlace place = labelPlace(mark, mapping, metrics.ascent());
+    const auto widthOf = [&metrics](const QString& text) { return double(metrics.horizontalAdvance(text)); };
+    const std::vector<LabelPlace> places =
+        labelPlaces(marks.peaks, mapping, metrics.ascent(), metrics.height(), widthOf);
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        const LabelPlace& place = places[i];
         painter.drawLine(QPointF(place.x, place.markerTop), QPointF(place.x, place.markerBottom));
-        const double width = metrics.horizontalAdvance(mark.label);
-        painter.drawText(QPointF(place.x - width / 2, place.baseline), mark.label);
+        const QString& label = marks.peaks[i].label;
+        painter.drawText(QPointF(place.x - widthOf(label) / 2, place.baseline), label);
     }
     if (marks.duaneHunt) {
         const auto at = [&](double deg) {

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class QPainter;
@@ -52,6 +53,14 @@ struct LabelPlace {
     double baseline = 0;
 };
 LabelPlace labelPlace(const PeakMark& mark, const CurveMapping& mapping, int textAscent);
+
+// The places of all the labels, so that none covers another: a label that would overlap one
+// already placed (a resolved doublet's pair, close lines in high orders) goes a line higher, its
+// marker reaching up to it, or a line below the lowest it meets where the top leaves no room.
+// `widthOf` gives a label's text width, `lineHeight` the text's height.
+std::vector<LabelPlace> labelPlaces(const std::vector<PeakMark>& marks, const CurveMapping& mapping,
+                                    int textAscent, int lineHeight,
+                                    const std::function<double(const QString&)>& widthOf);
 
 // Paints the marks with the painter's font in `colour`.
 void paintEvalMarks(QPainter& painter, const EvalMarks& marks, const CurveMapping& mapping,

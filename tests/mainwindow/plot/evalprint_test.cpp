@@ -1,6 +1,7 @@
 // The evaluation's additions to the plot and the page: the cursor's Bragg read-out, the lines under
 // the page's title, and a plot that uses the paper.
 #include "mainwindow/plot/braggreadout.h"
+#include "mainwindow/plot/evalmarks.h"
 #include "mainwindow/plot/pageinfo.h"
 #include "mainwindow/plot/printgeometry.h"
 #include "mainwindow/plot/printpage.h"
@@ -36,6 +37,36 @@ TEST(BraggReadout, WavelengthEnergyAndRateUncertainty) {
             << test.armDeg << " " << test.rate;
     }
     QLocale::setDefault(QLocale::c());
+}
+
+TEST(EvalMarks, LabelsOfCloseLinesDoNotCoverEachOther) {
+    // 1 px per angle unit, 450 px for 5000 cps (Cu on NaCl); labels 60 px wide, 12 px high.
+    plot::CurveMapping mapping;
+    mapping.scale = {1, 1};
+    mapping.extent = 450;
+    mapping.fullScale = 5000;
+    const auto width = [](const QString&) { return 60.0; };
+    // Cu's Kα1 and Kα2 in third order on NaCl stand 0.4° (8 px) apart and 7 px in height; two
+    // lines above the full scale are both labelled at the top.
+    const std::vector<plot::PeakMark> marks = {{110.05, 160, QStringLiteral("Kα1 n=3")},
+                                               {110.46, 84, QStringLiteral("Kα2 n=3")},
+                                               {66.29, 1150, QStringLiteral("Kα n=2")},
+                                               {66.70, 1150, QStringLiteral("Kβ n=9")}};
+    const std::vector<plot::LabelPlace> places = plot::labelPlaces(marks, mapping, 10, 12, width);
+    ASSERT_EQ(places.size(), marks.size());
+    for (std::size_t i = 0; i < places.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            const bool apart = std::abs(places[i].x - places[j].x) >= 60 ||
+                               std::abs(places[i].baseline - places[j].baseline) >= 12;
+            EXPECT_TRUE(apart) << i << " covers " << j;
+        }
+        EXPECT_GE(places[i].baseline - 10, 0) << i << " leaves the area"; // the text's ascent
+        EXPECT_LE(places[i].markerTop, places[i].baseline + 2 + 1e-9)
+            << i << ": the marker reaches its label";
+        EXPECT_LT(places[i].markerTop, places[i].markerBottom);
+    }
+    // The first label stays where it would stand alone.
+    EXPECT_EQ(places[0].baseline, plot::labelPlace(marks[0], mapping, 10).baseline);
 }
 
 TEST(PrintGeometry, LinesAboveAndBelowThePlotAndAWindowGrownToTheArea) {
