@@ -58,6 +58,7 @@ double yOfRate(double rateCps, const CurveMapping& mapping) {
 LabelPlace labelPlace(const PeakMark& mark, const CurveMapping& mapping, int textAscent) {
     LabelPlace place;
     place.x = xOfDegrees(mark.angleDeg, mapping);
+    place.textX = place.x;
     const double top = yOfRate(mark.topCps, mapping);
     // Room for the marker and the text above the peak, else at the top of the area.
     const double lowest = textAscent + kLabelGap + kMarkerLength + kMarkerGap;
@@ -81,8 +82,10 @@ std::vector<LabelPlace> labelPlaces(const std::vector<PeakMark>& marks, const Cu
     for (const PeakMark& mark : marks) {
         LabelPlace place = labelPlace(mark, mapping, textAscent);
         const double halfWidth = widthOf(mark.label) / 2;
+        const double areaWidth = mapping.span * mapping.scale.value();
+        place.textX = std::max(halfWidth, std::min(place.x, areaWidth - halfWidth));
         const auto boxAt = [&](double baseline) {
-            return Box{place.x - halfWidth, place.x + halfWidth, baseline - lineHeight, baseline};
+            return Box{place.textX - halfWidth, place.textX + halfWidth, baseline - lineHeight, baseline};
         };
         const auto clash = [&](double baseline) {
             return std::any_of(boxes.begin(), boxes.end(),
@@ -114,7 +117,7 @@ void paintEvalMarks(QPainter& painter, const EvalMarks& marks, const CurveMappin
         const LabelPlace& place = places[i];
         painter.drawLine(QPointF(place.x, place.markerTop), QPointF(place.x, place.markerBottom));
         const QString& label = marks.peaks[i].label;
-        painter.drawText(QPointF(place.x - widthOf(label) / 2, place.baseline), label);
+        painter.drawText(QPointF(place.textX - widthOf(label) / 2, place.baseline), label);
     }
     if (marks.duaneHunt) {
         const auto at = [&](double deg) {

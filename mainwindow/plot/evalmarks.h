@@ -47,7 +47,8 @@ double yOfRate(double rateCps, const CurveMapping& mapping);
 // Where a peak's label goes: its text's baseline centre, kept inside the top of the content area
 // (a peak above the full scale is labelled at the top).
 struct LabelPlace {
-    double x = 0;
+    double x = 0;            // the marker's
+    double textX = 0;        // the label's centre, kept within the area's width (near its ends)
     double markerTop = 0;    // the marker runs from here ...
     double markerBottom = 0; // ... down to just above the peak
     double baseline = 0;

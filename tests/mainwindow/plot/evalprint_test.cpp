@@ -43,11 +43,13 @@ TEST(EvalMarks, LabelsOfCloseLinesDoNotCoverEachOther) {
     // 1 px per angle unit, 450 px for 5000 cps (Cu on NaCl); labels 60 px wide, 12 px high.
     plot::CurveMapping mapping;
     mapping.scale = {1, 1};
+    mapping.g0 = 1300; // 65 to 115 degrees in view
+    mapping.span = 1000;
     mapping.extent = 450;
     mapping.fullScale = 5000;
     const auto width = [](const QString&) { return 60.0; };
-    // Cu's Kα1 and Kα2 in third order on NaCl stand 0.4° (8 px) apart and 7 px in height; two
-    // lines above the full scale are both labelled at the top.
+    // A Kα1 and Kα2 pair 0.4° (8 px) apart and 7 px in height near the right end; two lines above
+    // the full scale, near the left end, are both labelled at the top.
     const std::vector<plot::PeakMark> marks = {{110.05, 160, QStringLiteral("Kα1 n=3")},
                                                {110.46, 84, QStringLiteral("Kα2 n=3")},
                                                {66.29, 1150, QStringLiteral("Kα n=2")},
@@ -56,7 +58,7 @@ TEST(EvalMarks, LabelsOfCloseLinesDoNotCoverEachOther) {
     ASSERT_EQ(places.size(), marks.size());
     for (std::size_t i = 0; i < places.size(); ++i) {
         for (std::size_t j = 0; j < i; ++j) {
-            const bool apart = std::abs(places[i].x - places[j].x) >= 60 ||
+            const bool apart = std::abs(places[i].textX - places[j].textX) >= 60 ||
                                std::abs(places[i].baseline - places[j].baseline) >= 12;
             EXPECT_TRUE(apart) << i << " covers " << j;
         }
@@ -64,6 +66,8 @@ TEST(EvalMarks, LabelsOfCloseLinesDoNotCoverEachOther) {
         EXPECT_LE(places[i].markerTop, places[i].baseline + 2 + 1e-9)
             << i << ": the marker reaches its label";
         EXPECT_LT(places[i].markerTop, places[i].markerBottom);
+        EXPECT_GE(places[i].textX, 30) << i << " runs over the left end";
+        EXPECT_LE(places[i].textX, 970) << i << " runs over the right end";
     }
     // The first label stays where it would stand alone.
     EXPECT_EQ(places[0].baseline, plot::labelPlace(marks[0], mapping, 10).baseline);
