@@ -10,8 +10,8 @@
 #pragma once
 
 #include "analysis/evaloptions.h"
-#include "analysis/peaks.h"
 #include "analysis/evaluation.h"
+#include "analysis/peaks.h"
 
 #include <vector>
 

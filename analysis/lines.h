@@ -10,8 +10,8 @@
 // take for the line's position.
 #pragma once
 
-#include "analysis/peaks.h"
 #include "analysis/evaluation.h"
+#include "analysis/peaks.h"
 
 #include <QString>
 
